@@ -1,0 +1,117 @@
+#include "app/CServicesSaverApp.h"
+
+#include "BuildSettings.h"
+#include "hlink/ShellOpen.h"
+
+#include <shellapi.h>
+
+#include <cwchar>
+
+namespace {
+constexpr DWORD kVersionInfoSize = 276;
+
+// Owns the array CommandLineToArgvW returns.
+class ArgumentList {
+public:
+    ArgumentList() : m_argv(CommandLineToArgvW(GetCommandLineW(), &m_argc)) {}
+    ~ArgumentList() { LocalFree(m_argv); }
+    ArgumentList(const ArgumentList&) = delete;
+    ArgumentList& operator=(const ArgumentList&) = delete;
+    int Count() const { return m_argv ? m_argc : 0; }
+    const LPCWSTR* Values() const { return const_cast<const LPCWSTR*>(m_argv); }
+
+private:
+    int m_argc = 0;
+    LPWSTR* m_argv;
+};
+}
+
+BOOL CServicesSaverApp::InitInstance()
+{
+    Enable3dControls();
+
+    OSVERSIONINFOW version = {};
+    version.dwOSVersionInfoSize = kVersionInfoSize;
+    GetVersionExW(&version);
+    if (!IsSupportedVersion(version)) {
+        AfxMessageBox(L"Sorry! This software requieres Windows 2000 or later.", MB_ICONHAND);
+        return FALSE;
+    }
+
+    const ArgumentList arguments;
+    switch (ModeFromArguments(arguments.Count(), arguments.Values())) {
+    case Mode::Configure:
+        RunSetupSheet();
+        break;
+    case Mode::Preview:
+        RunPreview(PreviewParentFromArguments(arguments.Count(), arguments.Values()));
+        break;
+    case Mode::FullScreen:
+        RunFullScreen();
+        break;
+    case Mode::ShowCommandLine:
+        AfxMessageBox(GetCommandLineW(), MB_OK);
+        break;
+    }
+    return TRUE;
+}
+
+void CServicesSaverApp::WinHelp(DWORD_PTR, UINT)
+{
+    ShellOpen(nullptr, HelpUrl());
+}
+
+CString CServicesSaverApp::HelpUrl()
+{
+    return CString(MAKER_URL) + L"/default.asp?Jump=Saver";
+}
+
+bool CServicesSaverApp::IsSupportedVersion(const OSVERSIONINFOW& version)
+{
+    return version.dwPlatformId == VER_PLATFORM_WIN32_NT && version.dwMajorVersion >= 5;
+}
+
+CServicesSaverApp::Mode CServicesSaverApp::ModeFromArguments(int argc, const LPCWSTR* argv)
+{
+    if (argc <= 1)
+        return Mode::Configure;
+    CString sw(argv[1]);
+    sw.MakeLower();
+    // One prefix character only: "//s" keeps "/s" and is not a switch.
+    if (!sw.IsEmpty() && (sw[0] == L'/' || sw[0] == L'-'))
+        sw = sw.Mid(1);
+    if (sw.IsEmpty())
+        return Mode::ShowCommandLine;
+    switch (sw[0]) {
+    case L'c':
+        return Mode::Configure;
+    case L'p':
+        return Mode::Preview;
+    case L's':
+        return Mode::FullScreen;
+    default:
+        return Mode::ShowCommandLine;
+    }
+}
+
+HWND CServicesSaverApp::PreviewParentFromArguments(int argc, const LPCWSTR* argv)
+{
+    if (argc < 3)
+        return nullptr;
+    return reinterpret_cast<HWND>(static_cast<INT_PTR>(_wtol(argv[2])));
+}
+
+void CServicesSaverApp::RunSetupSheet()
+{
+}
+
+void CServicesSaverApp::RunPreview(HWND parent)
+{
+    // A missing or stale parent leaves nothing to draw in: end without a main window.
+    if (parent == nullptr || !IsWindow(parent))
+        return;
+}
+
+void CServicesSaverApp::RunFullScreen()
+{
+}

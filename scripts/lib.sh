@@ -1,0 +1,67 @@
+# Shared helpers for the scripts in this folder; sourced, not run.
+set -euo pipefail
+
+ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+BUILD="$ROOT/build"
+
+PACKAGES=(
+  cmake make python3
+  g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+  wine wine64 xvfb x11-utils imagemagick
+  googletest fonts-liberation
+)
+
+# Installs only what is missing, so a second run costs a dpkg query.
+ensure_packages() {
+  local missing=()
+  for p in "${PACKAGES[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "Installing: ${missing[*]}"
+  local sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo=sudo
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+build_all() {
+  cmake -S "$ROOT" -B "$BUILD" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake" \
+    -DCMAKE_BUILD_TYPE=Release >/dev/null
+  cmake --build "$BUILD" -j"$(nproc)"
+}
+
+# Quiet Wine that never stops to offer Mono or Gecko installs.
+export WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEDEBUG=-all
+
+# Starts a private Xvfb unless one is given; sets DISPLAY and XVFB_PID.
+start_xvfb() {
+  local fdfile
+  fdfile=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fdfile" >/dev/null 2>&1 &
+  XVFB_PID=$!
+  for _ in $(seq 1 100); do
+    [ -s "$fdfile" ] && break
+    sleep 0.1
+  done
+  export DISPLAY=":$(head -n1 "$fdfile")"
+  rm -f "$fdfile"
+}
+
+# A fresh prefix, booted with its output kept away from any caller's pipe.
+init_prefix() {
+  export WINEPREFIX="$1"
+  rm -rf "$WINEPREFIX"
+  mkdir -p "$WINEPREFIX"
+  wine wineboot -i </dev/null >/dev/null 2>&1
+  wineserver -w
+}
+
+stop_wine() {
+  [ -n "${WINEPREFIX:-}" ] && wineserver -k >/dev/null 2>&1 || true
+  if [ -n "${XVFB_PID:-}" ]; then
+    kill "$XVFB_PID" 2>/dev/null || true
+    wait "$XVFB_PID" 2>/dev/null || true
+  fi
+}

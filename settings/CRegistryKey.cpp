@@ -1,0 +1,96 @@
+#include "settings/CRegistryKey.h"
+
+#include "settings/RegistryFormat.h"
+
+#include <cstring>
+#include <vector>
+
+CRegistryKey::~CRegistryKey()
+{
+    Close();
+}
+
+BOOL CRegistryKey::Open(HKEY root, LPCWSTR subKey, REGSAM access)
+{
+    Close();
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(root, subKey, 0, nullptr, REG_OPTION_NON_VOLATILE, access, nullptr, &key, nullptr) !=
+        ERROR_SUCCESS)
+        return FALSE;
+    m_hKey = key;
+    return TRUE;
+}
+
+void CRegistryKey::Close()
+{
+    if (m_hKey != nullptr) {
+        RegCloseKey(m_hKey);
+        m_hKey = nullptr;
+    }
+}
+
+BOOL CRegistryKey::ReadDword(LPCWSTR name, DWORD* field, DWORD defaultValue)
+{
+    *field = defaultValue;
+    if (m_hKey == nullptr)
+        return TRUE;
+    BYTE bytes[RegistryFormat::kDwordBytes] = {};
+    DWORD size = sizeof(bytes);
+    if (RegQueryValueExW(m_hKey, name, nullptr, nullptr, bytes, &size) != ERROR_SUCCESS)
+        return FALSE;
+    // Another size means a value someone else wrote: keep the default rather than half of it.
+    DWORD value = 0;
+    if (!RegistryFormat::DecodeDword(bytes, size, value))
+        return FALSE;
+    *field = value;
+    return TRUE;
+}
+
+BOOL CRegistryKey::ReadBinary(LPCWSTR name, void* buffer, DWORD size)
+{
+    std::memset(buffer, 0, size);
+    if (m_hKey == nullptr)
+        return FALSE;
+    DWORD got = size;
+    return RegQueryValueExW(m_hKey, name, nullptr, nullptr, static_cast<BYTE*>(buffer), &got) == ERROR_SUCCESS;
+}
+
+BOOL CRegistryKey::ReadStringList(LPCWSTR name, CStringArray& entries)
+{
+    entries.RemoveAll();
+    if (m_hKey == nullptr)
+        return TRUE;
+    DWORD size = 0;
+    if (RegQueryValueExW(m_hKey, name, nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS)
+        return FALSE;
+    size &= ~1u;
+    std::vector<BYTE> data(size);
+    if (size != 0 && RegQueryValueExW(m_hKey, name, nullptr, nullptr, data.data(), &size) != ERROR_SUCCESS)
+        return FALSE;
+    RegistryFormat::DecodeStringList(data.data(), size, entries);
+    return TRUE;
+}
+
+BOOL CRegistryKey::WriteDword(LPCWSTR name, DWORD value)
+{
+    if (m_hKey == nullptr)
+        return FALSE;
+    return RegSetValueExW(m_hKey, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value)) ==
+           ERROR_SUCCESS;
+}
+
+BOOL CRegistryKey::WriteBinary(LPCWSTR name, const void* data, DWORD size)
+{
+    if (m_hKey == nullptr)
+        return FALSE;
+    return RegSetValueExW(m_hKey, name, 0, REG_BINARY, static_cast<const BYTE*>(data), size) == ERROR_SUCCESS;
+}
+
+BOOL CRegistryKey::WriteStringList(LPCWSTR name, const CStringArray& entries)
+{
+    if (m_hKey == nullptr)
+        return FALSE;
+    const std::vector<BYTE> bytes = RegistryFormat::EncodeStringList(entries);
+    return RegSetValueExW(m_hKey, name, 0, REG_MULTI_SZ, bytes.data(), static_cast<DWORD>(bytes.size())) ==
+           ERROR_SUCCESS;
+}

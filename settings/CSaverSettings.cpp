@@ -1,0 +1,75 @@
+#include "settings/CSaverSettings.h"
+
+#include "res/resource.h"
+#include "settings/CRegistryKey.h"
+#include "settings/RegistryFormat.h"
+
+#include <cstring>
+
+CSaverSettings::CSaverSettings()
+    : RunningColor(kDefaultRunningColor),
+      StoppedColor(kDefaultStoppedColor),
+      PausedColor(kDefaultPausedColor),
+      OtherColor(kDefaultOtherColor),
+      ServicesCount(kDefaultServicesCount),
+      CustomColors{}
+{
+    wchar_t name[16] = {};
+    DWORD size = 16;
+    if (GetComputerNameW(name, &size))
+        ServerName = name;
+    SetDefaultFont(LogFont);
+}
+
+CSaverSettings::~CSaverSettings() = default;
+
+CString CSaverSettings::KeyPath()
+{
+    CString description;
+    description.LoadString(IDS_DESCRIPTION);
+    CString path;
+    path.Format(L"Software\\Zentrix\\ScreenSaver\\%s", static_cast<LPCWSTR>(description));
+    return path;
+}
+
+void CSaverSettings::SetDefaultFont(LOGFONTW& font)
+{
+    std::memset(&font, 0, sizeof(font));
+    lstrcpynW(font.lfFaceName, L"Arial", LF_FACESIZE);
+    font.lfHeight = -21;
+    font.lfWeight = FW_NORMAL;
+    font.lfCharSet = ANSI_CHARSET;
+    font.lfOutPrecision = OUT_STROKE_PRECIS;
+    font.lfClipPrecision = CLIP_STROKE_PRECIS;
+    font.lfQuality = DRAFT_QUALITY;
+    font.lfPitchAndFamily = VARIABLE_PITCH | FF_SWISS;
+}
+
+BOOL CSaverSettings::Load()
+{
+    CRegistryKey key;
+    if (key.Open(HKEY_CURRENT_USER, KeyPath(), KEY_READ)) {
+        DWORD value;
+        key.ReadDword(L"RunningColor", &RunningColor, kDefaultRunningColor);
+        key.ReadDword(L"StoppedColor", &StoppedColor, kDefaultStoppedColor);
+        key.ReadDword(L"PausedColor", &PausedColor, kDefaultPausedColor);
+        key.ReadDword(L"OtherColor", &OtherColor, kDefaultOtherColor);
+        key.ReadDword(L"ServicesCount", &value, static_cast<DWORD>(kDefaultServicesCount));
+        ServicesCount = static_cast<int>(value);
+
+        // A value longer than its field fails the read and counts as missing.
+        COLORREF colors[16];
+        if (key.ReadBinary(L"CustomColors", colors, sizeof(colors)))
+            std::memcpy(CustomColors, colors, sizeof(colors));
+
+        BYTE font[sizeof(LOGFONTW)];
+        if (key.ReadBinary(L"LogFont", font, sizeof(font)))
+            RegistryFormat::DecodeLogFont(font, sizeof(font), LogFont);
+        else
+            SetDefaultFont(LogFont);
+
+        key.ReadStringList(L"SavedServices", SavedServices);
+        key.ReadStringList(L"SavedServers", SavedServers);
+    }
+    return TRUE;
+}
