@@ -1,0 +1,96 @@
+#include "tests/driver/TestProcess.h"
+
+#include <vector>
+
+namespace {
+struct WindowQuery {
+    DWORD processId;
+    LPCWSTR className;
+    LPCWSTR caption;
+    HWND found;
+};
+
+BOOL CALLBACK MatchWindow(HWND window, LPARAM param)
+{
+    auto* query = reinterpret_cast<WindowQuery*>(param);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner != query->processId || !IsWindowVisible(window))
+        return TRUE;
+    wchar_t text[256] = {};
+    if (query->className) {
+        GetClassNameW(window, text, 256);
+        if (lstrcmpiW(text, query->className) != 0)
+            return TRUE;
+    }
+    if (query->caption) {
+        GetWindowTextW(window, text, 256);
+        if (lstrcmpW(text, query->caption) != 0)
+            return TRUE;
+    }
+    query->found = window;
+    return FALSE;
+}
+}
+
+TestProcess::~TestProcess()
+{
+    Kill();
+}
+
+bool TestProcess::Start(const std::wstring& commandLine)
+{
+    Kill();
+    std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
+    line.push_back(L'\0');
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    return CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &m_info) != 0;
+}
+
+HWND TestProcess::WaitForWindow(LPCWSTR className, LPCWSTR caption, DWORD timeoutMs) const
+{
+    const DWORD start = GetTickCount();
+    for (;;) {
+        WindowQuery query = {m_info.dwProcessId, className, caption, nullptr};
+        EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&query));
+        if (query.found)
+            return query.found;
+        if (GetTickCount() - start > timeoutMs || !IsRunning())
+            return nullptr;
+        Sleep(50);
+    }
+}
+
+bool TestProcess::WaitForExit(DWORD timeoutMs, DWORD* exitCode)
+{
+    if (m_info.hProcess == nullptr)
+        return false;
+    if (WaitForSingleObject(m_info.hProcess, timeoutMs) != WAIT_OBJECT_0) {
+        Kill();
+        return false;
+    }
+    DWORD code = 0;
+    GetExitCodeProcess(m_info.hProcess, &code);
+    if (exitCode)
+        *exitCode = code;
+    return true;
+}
+
+bool TestProcess::IsRunning() const
+{
+    return m_info.hProcess != nullptr && WaitForSingleObject(m_info.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+void TestProcess::Kill()
+{
+    if (m_info.hProcess == nullptr)
+        return;
+    if (IsRunning()) {
+        TerminateProcess(m_info.hProcess, 1);
+        WaitForSingleObject(m_info.hProcess, 5000);
+    }
+    CloseHandle(m_info.hProcess);
+    CloseHandle(m_info.hThread);
+    m_info = {};
+}

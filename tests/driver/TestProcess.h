@@ -1,0 +1,26 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+// A program under test: started with a command line, watched, and never left running.
+class TestProcess {
+public:
+    TestProcess() = default;
+    ~TestProcess();
+    TestProcess(const TestProcess&) = delete;
+    TestProcess& operator=(const TestProcess&) = delete;
+
+    bool Start(const std::wstring& commandLine);
+    // A visible top-level window of this process, by class and/or caption (null matches any).
+    HWND WaitForWindow(LPCWSTR className, LPCWSTR caption, DWORD timeoutMs) const;
+    // True when the process ended within the time; otherwise it is killed and false returned.
+    bool WaitForExit(DWORD timeoutMs, DWORD* exitCode = nullptr);
+    bool IsRunning() const;
+    void Kill();
+    DWORD Id() const { return m_info.dwProcessId; }
+
+private:
+    PROCESS_INFORMATION m_info = {};
+};

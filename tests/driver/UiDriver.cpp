@@ -1,0 +1,128 @@
+#include "tests/driver/UiDriver.h"
+
+#include <cstdlib>
+
+namespace UiDriver {
+
+std::wstring WindowsPath(const char* unixPath)
+{
+    std::wstring path = L"Z:";
+    for (const char* p = unixPath; *p; ++p)
+        path += *p == '/' ? L'\\' : static_cast<wchar_t>(static_cast<unsigned char>(*p));
+    return path;
+}
+
+std::wstring PathFromEnvironment(const char* variable)
+{
+    const char* value = std::getenv(variable);
+    return value ? WindowsPath(value) : std::wstring();
+}
+
+std::wstring Quoted(const std::wstring& text)
+{
+    return L"\"" + text + L"\"";
+}
+
+std::wstring WindowText(HWND window)
+{
+    wchar_t text[4096] = {};
+    SendMessageTimeoutW(window, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000, nullptr);
+    return text;
+}
+
+std::wstring ClassName(HWND window)
+{
+    wchar_t name[256] = {};
+    GetClassNameW(window, name, 256);
+    return name;
+}
+
+static BOOL CALLBACK CollectChild(HWND child, LPARAM param)
+{
+    reinterpret_cast<std::vector<HWND>*>(param)->push_back(child);
+    return TRUE;
+}
+
+std::vector<HWND> Children(HWND parent)
+{
+    std::vector<HWND> children;
+    EnumChildWindows(parent, CollectChild, reinterpret_cast<LPARAM>(&children));
+    return children;
+}
+
+HWND ChildById(HWND parent, int id)
+{
+    return GetDlgItem(parent, id);
+}
+
+void ClickButton(HWND dialog, int id)
+{
+    HWND button = GetDlgItem(dialog, id);
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+}
+
+void PressKey(WORD virtualKey)
+{
+    INPUT inputs[2] = {};
+    inputs[0].type = inputs[1].type = INPUT_KEYBOARD;
+    inputs[0].ki.wVk = inputs[1].ki.wVk = virtualKey;
+    inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, inputs, sizeof(INPUT));
+}
+
+static INPUT MouseInput(int x, int y, DWORD flags)
+{
+    INPUT input = {};
+    input.type = INPUT_MOUSE;
+    // Absolute coordinates run 0..65535 over the primary screen.
+    input.mi.dx = (x * 65536 + GetSystemMetrics(SM_CXSCREEN) / 2) / GetSystemMetrics(SM_CXSCREEN);
+    input.mi.dy = (y * 65536 + GetSystemMetrics(SM_CYSCREEN) / 2) / GetSystemMetrics(SM_CYSCREEN);
+    input.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
+    return input;
+}
+
+void MoveMouseTo(int x, int y)
+{
+    INPUT input = MouseInput(x, y, 0);
+    SendInput(1, &input, sizeof(INPUT));
+}
+
+void ClickMouseAt(int x, int y, bool right)
+{
+    INPUT inputs[2] = {MouseInput(x, y, right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN),
+                       MouseInput(x, y, right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP)};
+    SendInput(2, inputs, sizeof(INPUT));
+}
+
+std::vector<COLORREF> CaptureScreen(const RECT& area)
+{
+    const int width = area.right - area.left;
+    const int height = area.bottom - area.top;
+    std::vector<COLORREF> pixels;
+    if (width <= 0 || height <= 0)
+        return pixels;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
+    GdiFlush();
+    const auto* quads = static_cast<const RGBQUAD*>(bits);
+    pixels.reserve(static_cast<size_t>(width) * height);
+    for (int i = 0; i < width * height; ++i)
+        pixels.push_back(RGB(quads[i].rgbRed, quads[i].rgbGreen, quads[i].rgbBlue));
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
+}

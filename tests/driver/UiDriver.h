@@ -1,0 +1,31 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+// Small helpers for driving and reading other processes' windows from a test.
+namespace UiDriver {
+
+// A path handed over by the Linux side (CTest), as Wine's Z: drive sees it.
+std::wstring WindowsPath(const char* unixPath);
+// The Windows path of the file named by an environment variable the test set-up provides.
+std::wstring PathFromEnvironment(const char* variable);
+std::wstring Quoted(const std::wstring& text);
+
+std::wstring WindowText(HWND window);
+std::wstring ClassName(HWND window);
+std::vector<HWND> Children(HWND parent);
+HWND ChildById(HWND parent, int id);
+// Presses a button of a dialog the way a click does (BN_CLICKED to its parent).
+void ClickButton(HWND dialog, int id);
+
+void PressKey(WORD virtualKey);
+void MoveMouseTo(int x, int y);
+void ClickMouseAt(int x, int y, bool right = false);
+
+// The screen's pixels in the rectangle, row by row, as COLORREF values.
+std::vector<COLORREF> CaptureScreen(const RECT& area);
+
+}
