@@ -126,6 +126,12 @@ TEST_F(Startup, UnrecognisedSwitchesShowTheWholeCommandLine)
     }
 }
 
+TEST_F(Startup, ModesWithoutTheirWindowsYetEndCleanly)
+{
+    for (const wchar_t* arguments : {L"", L"/c", L"c:1234", L"/C:99 extra", L"/s"})
+        ExpectCleanEndWithoutWindow(arguments);
+}
+
 TEST_F(Startup, PreviewWithoutAUsableParentEndsCleanly)
 {
     for (const wchar_t* arguments : {L"/p", L"/p 0", L"/p window", L"/P 99999999", L"-p -5"})
