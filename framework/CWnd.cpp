@@ -1,0 +1,223 @@
+#include "framework/CWnd.h"
+
+#include "framework/CWinApp.h"
+
+#include <cstdio>
+#include <windowsx.h>
+
+LPCWSTR AfxRegisterWndClass(UINT classStyle, HCURSOR cursor, HBRUSH background, HICON icon)
+{
+    // The name encodes the arguments, so the same request finds the class registered before.
+    static wchar_t name[96];
+    swprintf(name, 96, L"Afx:%p:%x:%p:%p:%p", static_cast<void*>(AfxGetInstanceHandle()), classStyle,
+             static_cast<void*>(cursor), static_cast<void*>(background), static_cast<void*>(icon));
+    WNDCLASSW existing;
+    if (GetClassInfoW(AfxGetInstanceHandle(), name, &existing))
+        return name;
+    WNDCLASSW wc = {};
+    wc.style = classStyle;
+    wc.lpfnWndProc = CWnd::EntryProc;
+    wc.hInstance = AfxGetInstanceHandle();
+    wc.hCursor = cursor;
+    wc.hbrBackground = background;
+    wc.hIcon = icon;
+    wc.lpszClassName = name;
+    return RegisterClassW(&wc) ? name : nullptr;
+}
+
+CWnd::~CWnd()
+{
+    // The object goes first: the window must no longer reach it.
+    if (m_hWnd != nullptr) {
+        SetWindowLongPtrW(m_hWnd, GWLP_USERDATA, 0);
+        m_hWnd = nullptr;
+    }
+}
+
+BOOL CWnd::CreateEx(DWORD exStyle, LPCWSTR className, LPCWSTR title, DWORD style, int x, int y, int width,
+                    int height, HWND parent, HMENU menuOrId)
+{
+    if (className == nullptr)
+        return FALSE;
+    // EntryProc picks this object up from the creation parameter at WM_NCCREATE.
+    return CreateWindowExW(exStyle, className, title, style, x, y, width, height, parent, menuOrId,
+                           AfxGetInstanceHandle(), this) != nullptr;
+}
+
+BOOL CWnd::DestroyWindow()
+{
+    return m_hWnd != nullptr && ::DestroyWindow(m_hWnd);
+}
+
+void CWnd::GetClientRect(RECT* rect) const
+{
+    if (!::GetClientRect(m_hWnd, rect))
+        SetRectEmpty(rect);
+}
+
+BOOL CWnd::PostMessage(UINT message, WPARAM wParam, LPARAM lParam) const
+{
+    return ::PostMessageW(m_hWnd, message, wParam, lParam);
+}
+
+UINT_PTR CWnd::SetTimer(UINT_PTR id, UINT elapse)
+{
+    return ::SetTimer(m_hWnd, id, elapse, nullptr);
+}
+
+BOOL CWnd::KillTimer(UINT_PTR id)
+{
+    return ::KillTimer(m_hWnd, id);
+}
+
+LRESULT CALLBACK CWnd::EntryProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    auto* self = reinterpret_cast<CWnd*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (self == nullptr && message == WM_NCCREATE) {
+        self = static_cast<CWnd*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        if (self != nullptr) {
+            self->m_hWnd = window;
+            SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        }
+    }
+    if (self == nullptr)
+        return DefWindowProcW(window, message, wParam, lParam);
+
+    // Keep the outer message for Default() across nested ones.
+    const UINT outerMessage = self->m_message;
+    const WPARAM outerWParam = self->m_wParam;
+    const LPARAM outerLParam = self->m_lParam;
+    self->m_message = message;
+    self->m_wParam = wParam;
+    self->m_lParam = lParam;
+    LRESULT result;
+    if (message == WM_NCDESTROY) {
+        result = self->Default();
+        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        self->m_hWnd = nullptr;
+        CWinApp* app = AfxGetApp();
+        // The program ends with its main window.
+        if (app != nullptr && app->m_pMainWnd == self) {
+            app->m_pMainWnd = nullptr;
+            PostQuitMessage(0);
+        }
+        self->PostNcDestroy();
+        return result;
+    }
+    result = self->WindowProc(message, wParam, lParam);
+    self->m_message = outerMessage;
+    self->m_wParam = outerWParam;
+    self->m_lParam = outerLParam;
+    return result;
+}
+
+LRESULT CWnd::Default()
+{
+    return DefWindowProcW(m_hWnd, m_message, m_wParam, m_lParam);
+}
+
+LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    const POINT point = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    switch (message) {
+    case WM_CREATE:
+        return OnCreate(reinterpret_cast<CREATESTRUCTW*>(lParam));
+    case WM_DESTROY:
+        OnDestroy();
+        return 0;
+    case WM_PAINT:
+        OnPaint();
+        return 0;
+    case WM_TIMER:
+        OnTimer(wParam);
+        return 0;
+    case WM_SETCURSOR:
+        return OnSetCursor(reinterpret_cast<HWND>(wParam), LOWORD(lParam), HIWORD(lParam));
+    case WM_SYSCOMMAND:
+        OnSysCommand(static_cast<UINT>(wParam), lParam);
+        return 0;
+    case WM_NCACTIVATE:
+        return OnNcActivate(static_cast<BOOL>(wParam));
+    case WM_ACTIVATE:
+        OnActivate(LOWORD(wParam), reinterpret_cast<HWND>(lParam), HIWORD(wParam));
+        return 0;
+    case WM_ACTIVATEAPP:
+        OnActivateApp(static_cast<BOOL>(wParam), static_cast<DWORD>(lParam));
+        return 0;
+    case WM_MOUSEMOVE:
+        OnMouseMove(static_cast<UINT>(wParam), point);
+        return 0;
+    case WM_LBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+        OnButtonDown(message, static_cast<UINT>(wParam), point);
+        return 0;
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+        OnKeyDown(message, static_cast<UINT>(wParam), static_cast<UINT>(lParam));
+        return 0;
+    default:
+        return Default();
+    }
+}
+
+// Every handler's base behaviour is the platform's processing.
+int CWnd::OnCreate(CREATESTRUCTW*)
+{
+    return static_cast<int>(Default());
+}
+
+void CWnd::OnDestroy()
+{
+    Default();
+}
+
+void CWnd::OnPaint()
+{
+    Default();
+}
+
+void CWnd::OnTimer(UINT_PTR)
+{
+    Default();
+}
+
+BOOL CWnd::OnSetCursor(HWND, UINT, UINT)
+{
+    return static_cast<BOOL>(Default());
+}
+
+void CWnd::OnSysCommand(UINT, LPARAM)
+{
+    Default();
+}
+
+BOOL CWnd::OnNcActivate(BOOL)
+{
+    return static_cast<BOOL>(Default());
+}
+
+void CWnd::OnActivate(UINT, HWND, BOOL)
+{
+    Default();
+}
+
+void CWnd::OnActivateApp(BOOL, DWORD)
+{
+    Default();
+}
+
+void CWnd::OnMouseMove(UINT, POINT)
+{
+    Default();
+}
+
+void CWnd::OnButtonDown(UINT, UINT, POINT)
+{
+    Default();
+}
+
+void CWnd::OnKeyDown(UINT, UINT, UINT)
+{
+    Default();
+}
