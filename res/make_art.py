@@ -1,11 +1,16 @@
 #!/usr/bin/env python3
-"""Draws the program's binary artwork with the standard library only.
+"""Draws the program's binary artwork.
 
-Usage: make_art.py OUTPUT_DIR
-Writes app.ico: a monitor whose dark screen carries three service lines in the
-saver's state colours (green running, orange paused, red stopped).
+Usage: make_art.py OUTPUT_DIR MAKER_URL
+Writes
+- app.ico: a monitor whose dark screen carries three service lines in the saver's
+  state colours (green running, orange paused, red stopped);
+- intro.bmp: the 281 x 364 intro picture, 8 bits per pixel, RLE8 with a 256-colour
+  palette; its text is set in Liberation Sans by ImageMagick, the rest is Python;
+- blank.cur: the invisible 32 x 32 cursor (AND mask all ones, XOR all zeros).
 """
 import struct
+import subprocess
 import sys
 from pathlib import Path
 
@@ -79,10 +84,103 @@ def write_ico(path, grids):
     path.write_bytes(out + b''.join(images))
 
 
+INTRO_W, INTRO_H = 281, 364
+
+
+def intro_rgb(url):
+    """The intro picture as raw RGB rows, top-down."""
+    logo_y = 212
+    bars = [  # (x0, x1, y, colour): lines gliding through the ring, cut by it as by a screen
+        (72, 196, logo_y - 26, '#00ff00'),
+        (98, 224, logo_y, '#fb7f00'),
+        (58, 170, logo_y + 26, '#ff0000'),
+    ]
+    draw = ['-fill', 'none', '-stroke', '#1d4f86', '-strokewidth', '12',
+            '-draw', f'circle 140,{logo_y} 140,{logo_y - 66}',
+            '-stroke', '#4f8fd6', '-strokewidth', '4',
+            '-draw', f'circle 140,{logo_y} 140,{logo_y - 66}',
+            '-stroke', '#4f8fd6', '-strokewidth', '10',
+            '-draw', f'line 186,{logo_y + 46} 214,{logo_y + 74}',
+            '-stroke', 'none']
+    for x0, x1, y, colour in bars:
+        draw += ['-fill', colour, '-draw', f'roundrectangle {x0},{y - 7} {x1},{y + 7} 7,7']
+    text = [
+        ('Liberation-Sans', 12, '#8c96a3', 22, 'Z E N T R I X   P R E S E N T S'),
+        ('Liberation-Sans-Bold', 42, '#ffffff', 40, 'Quorvane'),
+        ('Liberation-Sans', 19, '#c5ced8', 92, 'Screen Saver'),
+        ('Liberation-Sans', 13, '#6fa8ff', 330, url),
+    ]
+    for font, size, colour, y, words in text:
+        draw += ['-font', font, '-pointsize', str(size), '-fill', colour,
+                 '-gravity', 'north', '-annotate', f'+0+{y}', words, '-gravity', 'northwest']
+    cmd = ['convert', '-size', f'{INTRO_W}x{INTRO_H}', 'xc:black', '-antialias'] + draw + \
+          ['-colors', '256', '-depth', '8', 'rgb:-']
+    data = subprocess.run(cmd, check=True, capture_output=True).stdout
+    assert len(data) == INTRO_W * INTRO_H * 3
+    return data
+
+
+def rle8_row(row):
+    """One row in RLE8: runs as (count, index), literal stretches in absolute mode."""
+    out = bytearray()
+    i, n = 0, len(row)
+    while i < n:
+        run = 1
+        while i + run < n and run < 255 and row[i + run] == row[i]:
+            run += 1
+        if run >= 2:
+            out += bytes((run, row[i]))
+            i += run
+            continue
+        j = i
+        while j < n and j - i < 255 and not (j + 1 < n and row[j + 1] == row[j]):
+            j += 1
+        lit = row[i:j]
+        if len(lit) >= 3:
+            out += bytes((0, len(lit))) + bytes(lit) + (b'\0' if len(lit) % 2 else b'')
+        else:
+            for b in lit:
+                out += bytes((1, b))
+        i = j
+    return out + b'\0\0'
+
+
+def write_intro(path, url):
+    rgb = intro_rgb(url)
+    colours, pixels = {}, bytearray()
+    for k in range(0, len(rgb), 3):
+        c = rgb[k:k + 3]
+        if c not in colours:
+            colours[c] = len(colours)
+        pixels.append(colours[c])
+    assert len(colours) <= 256
+    palette = b''.join(bytes((c[2], c[1], c[0], 0)) for c in colours) + b'\0' * 4 * (256 - len(colours))
+    bits = bytearray()
+    for y in reversed(range(INTRO_H)):
+        bits += rle8_row(pixels[y * INTRO_W:(y + 1) * INTRO_W])
+    bits[-2:] = b'\0\1'  # the last end-of-line becomes end-of-bitmap
+    info = struct.pack('<IiiHHIIiiII', 40, INTRO_W, INTRO_H, 1, 8, 1, len(bits), 2835, 2835, 256, 0)
+    offset = 14 + len(info) + len(palette)
+    header = struct.pack('<2sIHHI', b'BM', offset + len(bits), 0, 0, offset)
+    path.write_bytes(header + info + palette + bits)
+
+
+def write_blank_cursor(path):
+    """32 x 32, 1 bit: XOR all zeros, AND all ones, so nothing shows; hot spot (0, 0)."""
+    info = struct.pack('<IiiHHIIiiII', 40, 32, 64, 1, 1, 0, 0, 0, 0, 2, 0)
+    palette = b'\0\0\0\0\xff\xff\xff\0'
+    image = info + palette + b'\0' * 128 + b'\xff' * 128
+    entry = struct.pack('<BBBBHHII', 32, 32, 2, 0, 0, 0, len(image), 22)
+    path.write_bytes(struct.pack('<HHH', 0, 2, 1) + entry + image)
+
+
 def main():
     out = Path(sys.argv[1] if len(sys.argv) > 1 else '.')
+    url = sys.argv[2] if len(sys.argv) > 2 else 'http://www.zentrix.example'
     out.mkdir(parents=True, exist_ok=True)
     write_ico(out / 'app.ico', [monitor(32), monitor(16)])
+    write_intro(out / 'intro.bmp', url)
+    write_blank_cursor(out / 'blank.cur')
 
 
 if __name__ == '__main__':

@@ -9,3 +9,9 @@
 
 // Icons
 #define IDI_APPLICATION_ICON 128
+
+// Cursors
+#define IDC_BLANK 129
+
+// Bitmaps
+#define IDB_INTRO 131

@@ -1,0 +1,161 @@
+#include "monitor/CMonitoredService.h"
+
+#include "monitor/ServiceApi.h"
+
+#include <memory>
+
+namespace {
+
+ULONGLONG FileTimeValue(const FILETIME &time)
+{
+    return (static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+}
+
+} // namespace
+
+CMonitoredService::CMonitoredService()
+{
+    m_settings.Load();
+    m_memDC = CreateCompatibleDC(nullptr);
+}
+
+CMonitoredService::~CMonitoredService()
+{
+    if (m_memDC != nullptr) {
+        // Put back what the line displaced, so the DC is deleted holding only its own objects.
+        if (m_oldBitmap != nullptr)
+            SelectObject(m_memDC, m_oldBitmap);
+        if (m_oldFont != nullptr)
+            SelectObject(m_memDC, m_oldFont);
+        DeleteDC(m_memDC);
+    }
+    m_server.Empty();
+    m_displayName.Empty();
+    m_statusText.Empty();
+    if (m_bitmap != nullptr)
+        DeleteObject(m_bitmap);
+    if (m_font != nullptr)
+        DeleteObject(m_font);
+}
+
+BOOL CMonitoredService::Open(SC_HANDLE manager, LPCWSTR serviceName)
+{
+    if (!OpenService(manager, serviceName, GENERIC_READ))
+        return FALSE;
+    // An unreadable configuration only leaves the display name empty.
+    std::unique_ptr<BYTE[]> block;
+    if (QueryConfig(block)) {
+        const auto *config = reinterpret_cast<const QUERY_SERVICE_CONFIGW *>(block.get());
+        m_displayName = config->lpDisplayName;
+    }
+    return TRUE;
+}
+
+BOOL CMonitoredService::SetServerName(LPCWSTR name)
+{
+    if (name == nullptr || *name == L'\0')
+        return FALSE;
+    m_server = name;
+    return TRUE;
+}
+
+BOOL CMonitoredService::SetStatusText(DWORD state)
+{
+    switch (state) {
+    case SERVICE_STOPPED:
+        m_statusText = L"Stopped";
+        break;
+    case SERVICE_START_PENDING:
+        m_statusText = L"Starting";
+        break;
+    case SERVICE_STOP_PENDING:
+        m_statusText = L"Stopping";
+        break;
+    case SERVICE_RUNNING:
+        m_statusText = L"Running";
+        break;
+    case SERVICE_PAUSED:
+        m_statusText = L"Paused";
+        break;
+    default:
+        // Continue and pause pending deliberately share the text of unknown codes.
+        m_statusText = L"Unknown";
+        break;
+    }
+    return TRUE;
+}
+
+BOOL CMonitoredService::Refresh(BOOL restart)
+{
+    SERVICE_STATUS_PROCESS status = {};
+    DWORD needed = 0;
+    if (!QueryStatus(reinterpret_cast<LPBYTE>(&status), sizeof(status), &needed))
+        return FALSE;
+
+    SetStatusText(status.dwCurrentState);
+    // A shared process belongs to several services, and a remote one cannot be measured from here.
+    if (status.dwServiceType == SERVICE_WIN32_SHARE_PROCESS || m_statusText == L"Stopped" || !m_local) {
+        m_memory = 0;
+        m_cpu = 0.0f;
+        m_shortLine = TRUE;
+        return TRUE;
+    }
+    if (status.dwProcessId == 0) {
+        m_memory = 0;
+        m_cpu = 0.0f;
+        return TRUE;
+    }
+    return MeasureProcess(status.dwProcessId, restart);
+}
+
+BOOL CMonitoredService::MeasureProcess(DWORD processId, BOOL restart)
+{
+    const ServiceApi &api = CurrentServiceApi();
+    const HANDLE process = api.openProcess(PROCESS_QUERY_INFORMATION, FALSE, processId);
+    if (process == nullptr)
+        return FALSE;
+
+    // The record's own size goes in its first field, as the call requires.
+    PROCESS_MEMORY_COUNTERS counters = {};
+    counters.cb = sizeof(counters);
+    if (!api.getProcessMemoryInfo(process, &counters, sizeof(counters))) {
+        api.closeHandle(process);
+        return FALSE;
+    }
+    m_memory = static_cast<DWORD>(counters.WorkingSetSize / kMemoryUnit);
+
+    FILETIME creation = {}, exit = {}, kernel = {}, user = {};
+    if (!api.getProcessTimes(process, &creation, &exit, &kernel, &user)) {
+        api.closeHandle(process);
+        return FALSE;
+    }
+    m_curCpuTime = FileTimeValue(kernel) + FileTimeValue(user);
+    if (restart || !m_hasCpuSample)
+        m_prevCpuTime = m_curCpuTime;
+    m_hasCpuSample = TRUE;
+    // Only the low 32 bits are compared, so a wrap between samples still gives the true delta.
+    const DWORD delta = static_cast<DWORD>(m_curCpuTime) - static_cast<DWORD>(m_prevCpuTime);
+    m_prevCpuTime = m_curCpuTime;
+    m_cpu = static_cast<float>(delta * kCpuPercentPerUnit);
+
+    api.closeHandle(process);
+    return TRUE;
+}
+
+BOOL CMonitoredService::GetStatusText(CString &text) const
+{
+    text = m_statusText;
+    return TRUE;
+}
+
+BOOL CMonitoredService::GetCpu(float &cpu) const
+{
+    cpu = m_cpu;
+    return TRUE;
+}
+
+BOOL CMonitoredService::GetMemory(DWORD &memory) const
+{
+    memory = m_memory;
+    return TRUE;
+}

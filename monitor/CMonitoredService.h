@@ -1,0 +1,56 @@
+#pragma once
+
+#include "monitor/CServiceHandle.h"
+#include "settings/CSaverSettings.h"
+
+#include <windows.h>
+
+// One monitored (server, service) pair: its state, the memory and processor share of its process,
+// and what its line on screen is drawn with.
+class CMonitoredService : public CServiceHandle {
+public:
+    // A processor-time delta in 100-ns units, over one second taken as exact, gives this percentage.
+    static constexpr double kCpuPercentPerUnit = 0.00001;
+    // Working set is shown in units of 1000 bytes.
+    static constexpr SIZE_T kMemoryUnit = 1000;
+
+    CMonitoredService();
+    ~CMonitoredService() override;
+
+    BOOL Open(SC_HANDLE manager, LPCWSTR serviceName);
+    BOOL SetServerName(LPCWSTR name);
+    BOOL SetStatusText(DWORD state);
+    BOOL Refresh(BOOL restart);
+    BOOL GetStatusText(CString &text) const;
+    BOOL GetCpu(float &cpu) const;
+    BOOL GetMemory(DWORD &memory) const;
+
+    // The drawing window reads and moves the line through these directly.
+    SIZE m_size = {0, 0};
+    HDC m_memDC = nullptr;
+    int m_x = 0;
+    BOOL m_local = TRUE;
+    BOOL m_shortLine = FALSE;
+    BOOL m_inUse = FALSE;
+    int m_direction = 1;
+    CSaverSettings m_settings;
+    // Owned line font and bitmap, and the objects they displaced in m_memDC (borrowed).
+    HFONT m_font = nullptr;
+    HBITMAP m_bitmap = nullptr;
+    HGDIOBJ m_oldBitmap = nullptr;
+    HGDIOBJ m_oldFont = nullptr;
+    CString m_server;
+    CString m_displayName;
+    CString m_statusText;
+    float m_cpu = 0.0f;
+    DWORD m_memory = 0;
+    ULONGLONG m_prevCpuTime = 0;
+    ULONGLONG m_curCpuTime = 0;
+
+private:
+    // Measures the process once the state allows it; the state text is already set.
+    BOOL MeasureProcess(DWORD processId, BOOL restart);
+
+    // Until a first sample exists any measurement restarts, so no share is taken against nothing.
+    BOOL m_hasCpuSample = FALSE;
+};

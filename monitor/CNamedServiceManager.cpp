@@ -1,0 +1,6 @@
+#include "monitor/CNamedServiceManager.h"
+
+CNamedServiceManager::~CNamedServiceManager()
+{
+    m_server.Empty();
+}

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "monitor/ServiceApi.h"
+
+#include <functional>
+#include <set>
+#include <vector>
+
+// Swaps the monitor's platform table while alive: counts what passes through, and lets a test
+// script the calls whose results Wine cannot produce. An unscripted call reaches the real platform.
+class FakeServiceApi {
+public:
+    FakeServiceApi();
+    ~FakeServiceApi();
+    FakeServiceApi(const FakeServiceApi &) = delete;
+    FakeServiceApi &operator=(const FakeServiceApi &) = delete;
+
+    // Handles the fakes hand out; the platform never sees them.
+    static SC_HANDLE FakeManager() { return reinterpret_cast<SC_HANDLE>(0x5C0001); }
+    static SC_HANDLE FakeService() { return reinterpret_cast<SC_HANDLE>(0x5C0002); }
+    static HANDLE FakeProcess() { return reinterpret_cast<HANDLE>(0x5C0003); }
+
+    std::function<SC_HANDLE(LPCWSTR, LPCWSTR, DWORD)> openSCManager;
+    std::function<BOOL(DWORD size, LPDWORD needed, LPDWORD count)> enumServicesStatus;
+    std::function<SC_HANDLE(SC_HANDLE, LPCWSTR, DWORD)> openService;
+    std::function<BOOL(LPQUERY_SERVICE_CONFIGW, DWORD, LPDWORD)> queryServiceConfig;
+    std::function<BOOL(SERVICE_STATUS_PROCESS &)> queryServiceStatusEx;
+    std::function<HANDLE(DWORD)> openProcess;
+    std::function<BOOL(PROCESS_MEMORY_COUNTERS &)> getProcessMemoryInfo;
+    std::function<BOOL(FILETIME &kernel, FILETIME &user)> getProcessTimes;
+
+    // What went through the table.
+    int calls = 0;
+    std::vector<DWORD> enumSizes;
+    std::vector<DWORD> configSizes;
+    int servicesOpened = 0;
+    int serviceHandlesClosed = 0;
+    int managerHandlesClosed = 0;
+    int processesOpened = 0;
+    int processesClosed = 0;
+
+private:
+    static FakeServiceApi *s_active;
+    std::set<SC_HANDLE> m_services;
+    std::set<HANDLE> m_processes;
+
+    static SC_HANDLE WINAPI OpenSCManagerHook(LPCWSTR, LPCWSTR, DWORD);
+    static BOOL WINAPI EnumHook(SC_HANDLE, DWORD, DWORD, LPENUM_SERVICE_STATUSW, DWORD, LPDWORD, LPDWORD, LPDWORD);
+    static BOOL WINAPI DisplayNameHook(SC_HANDLE, LPCWSTR, LPWSTR, LPDWORD);
+    static BOOL WINAPI KeyNameHook(SC_HANDLE, LPCWSTR, LPWSTR, LPDWORD);
+    static SC_HANDLE WINAPI OpenServiceHook(SC_HANDLE, LPCWSTR, DWORD);
+    static BOOL WINAPI ConfigHook(SC_HANDLE, LPQUERY_SERVICE_CONFIGW, DWORD, LPDWORD);
+    static BOOL WINAPI StatusHook(SC_HANDLE, SC_STATUS_TYPE, LPBYTE, DWORD, LPDWORD);
+    static BOOL WINAPI CloseServiceHandleHook(SC_HANDLE);
+    static HANDLE WINAPI OpenProcessHook(DWORD, BOOL, DWORD);
+    static BOOL WINAPI TimesHook(HANDLE, LPFILETIME, LPFILETIME, LPFILETIME, LPFILETIME);
+    static BOOL WINAPI MemoryHook(HANDLE, PPROCESS_MEMORY_COUNTERS, DWORD);
+    static BOOL WINAPI CloseHandleHook(HANDLE);
+};

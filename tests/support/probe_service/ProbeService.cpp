@@ -1,0 +1,118 @@
+#include "ProbeService.h"
+
+ProbeService::ProbeService(const std::wstring &name, const std::wstring &displayName, DWORD type,
+                           const std::vector<std::wstring> &hostedNames)
+    : m_name(name)
+{
+    m_manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
+    if (m_manager == nullptr)
+        return;
+    std::wstring command = L"\"" + ProbePath() + L"\"";
+    if (hostedNames.empty())
+        command += L" " + name;
+    for (const std::wstring &hosted : hostedNames)
+        command += L" " + hosted;
+    m_service =
+        CreateServiceW(m_manager, name.c_str(), displayName.c_str(), SERVICE_ALL_ACCESS, type, SERVICE_DEMAND_START,
+                       SERVICE_ERROR_IGNORE, command.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr);
+    if (m_service == nullptr && GetLastError() == ERROR_SERVICE_EXISTS) {
+        m_service = OpenServiceW(m_manager, name.c_str(), SERVICE_ALL_ACCESS);
+    }
+}
+
+ProbeService::~ProbeService()
+{
+    Remove();
+    if (m_manager != nullptr)
+        CloseServiceHandle(m_manager);
+}
+
+std::wstring ProbeService::ProbePath()
+{
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring result = path;
+    result.erase(result.find_last_of(L'\\') + 1);
+    return result + L"probe_service.exe";
+}
+
+SERVICE_STATUS_PROCESS ProbeService::Status()
+{
+    SERVICE_STATUS_PROCESS status = {};
+    DWORD needed = 0;
+    if (m_service != nullptr)
+        QueryServiceStatusEx(m_service, SC_STATUS_PROCESS_INFO, reinterpret_cast<LPBYTE>(&status), sizeof(status),
+                             &needed);
+    return status;
+}
+
+bool ProbeService::WaitForState(DWORD state, DWORD timeoutMs)
+{
+    const DWORD start = GetTickCount();
+    while (Status().dwCurrentState != state) {
+        if (GetTickCount() - start > timeoutMs)
+            return false;
+        Sleep(20);
+    }
+    return true;
+}
+
+bool ProbeService::Start(const std::vector<std::wstring> &arguments, DWORD awaitedState)
+{
+    if (m_service == nullptr)
+        return false;
+    std::vector<LPCWSTR> argv;
+    for (const std::wstring &argument : arguments)
+        argv.push_back(argument.c_str());
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        if (StartServiceW(m_service, static_cast<DWORD>(argv.size()), argv.empty() ? nullptr : argv.data()) ||
+            GetLastError() == ERROR_SERVICE_ALREADY_RUNNING)
+            return WaitForState(awaitedState);
+        Sleep(2000);
+    }
+    return false;
+}
+
+bool ProbeService::Control(DWORD control, DWORD awaitedState)
+{
+    SERVICE_STATUS status = {};
+    if (m_service == nullptr || !ControlService(m_service, control, &status))
+        return false;
+    return WaitForState(awaitedState);
+}
+
+bool ProbeService::Request(const wchar_t *what, DWORD timeoutMs)
+{
+    const std::wstring prefix = L"Global\\probe." + m_name + L".";
+    const HANDLE request = OpenEventW(EVENT_MODIFY_STATE, FALSE, (prefix + what).c_str());
+    const HANDLE done = OpenEventW(SYNCHRONIZE | EVENT_MODIFY_STATE, FALSE, (prefix + L"done").c_str());
+    bool answered = false;
+    if (request != nullptr && done != nullptr) {
+        ResetEvent(done);
+        SetEvent(request);
+        answered = WaitForSingleObject(done, timeoutMs) == WAIT_OBJECT_0;
+    }
+    if (request != nullptr)
+        CloseHandle(request);
+    if (done != nullptr)
+        CloseHandle(done);
+    return answered;
+}
+
+bool ProbeService::Remove()
+{
+    if (m_service == nullptr)
+        return false;
+    const DWORD state = Status().dwCurrentState;
+    if (state != SERVICE_STOPPED && state != 0) {
+        if (state == SERVICE_PAUSED || state == SERVICE_RUNNING) {
+            SERVICE_STATUS status = {};
+            ControlService(m_service, SERVICE_CONTROL_STOP, &status);
+        }
+        WaitForState(SERVICE_STOPPED);
+    }
+    const bool deleted = DeleteService(m_service) != FALSE;
+    CloseServiceHandle(m_service);
+    m_service = nullptr;
+    return deleted;
+}

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+// One service installed from the probe program for a test, stopped and removed when destroyed.
+class ProbeService {
+public:
+    // hostedNames: every service the probe process hosts (this one included); empty means this one only.
+    ProbeService(const std::wstring &name, const std::wstring &displayName, DWORD type = SERVICE_WIN32_OWN_PROCESS,
+                 const std::vector<std::wstring> &hostedNames = {});
+    ~ProbeService();
+    ProbeService(const ProbeService &) = delete;
+    ProbeService &operator=(const ProbeService &) = delete;
+
+    bool Installed() const { return m_service != nullptr; }
+    const std::wstring &Name() const { return m_name; }
+    // Retries, since a fresh prefix often refuses the first start of a new service.
+    bool Start(const std::vector<std::wstring> &arguments = {}, DWORD awaitedState = SERVICE_RUNNING);
+    bool Control(DWORD control, DWORD awaitedState);
+    bool WaitForState(DWORD state, DWORD timeoutMs = 20000);
+    SERVICE_STATUS_PROCESS Status();
+    // Sets the probe's named request event ("burn", "grow") and waits for its answer.
+    bool Request(const wchar_t *what, DWORD timeoutMs = 20000);
+    bool Remove();
+
+    // The probe program beside the running executable.
+    static std::wstring ProbePath();
+
+private:
+    std::wstring m_name;
+    SC_HANDLE m_manager = nullptr;
+    SC_HANDLE m_service = nullptr;
+};
