@@ -1,6 +1,8 @@
 #include "app/CServicesSaverApp.h"
 
 #include "BuildSettings.h"
+#include "app/CSaverFrameWnd.h"
+#include "display/CMonitorWnd.h"
 #include "hlink/ShellOpen.h"
 
 #include <shellapi.h>
@@ -110,8 +112,17 @@ void CServicesSaverApp::RunPreview(HWND parent)
     // A missing or stale parent leaves nothing to draw in: end without a main window.
     if (parent == nullptr || !IsWindow(parent))
         return;
+    RECT client;
+    ::GetClientRect(parent, &client);
+    auto* window = new CMonitorWnd(TRUE);
+    // A failed creation has already deleted the window object; the program then just ends.
+    if (window->Create(0, WS_CHILD | WS_VISIBLE, client, parent, 0))
+        m_pMainWnd = window;
 }
 
 void CServicesSaverApp::RunFullScreen()
 {
+    auto* window = new CSaverFrameWnd;
+    if (window->CreateFullScreen())
+        m_pMainWnd = window;
 }

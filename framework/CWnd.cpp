@@ -40,8 +40,17 @@ BOOL CWnd::CreateEx(DWORD exStyle, LPCWSTR className, LPCWSTR title, DWORD style
     if (className == nullptr)
         return FALSE;
     // EntryProc picks this object up from the creation parameter at WM_NCCREATE.
-    return CreateWindowExW(exStyle, className, title, style, x, y, width, height, parent, menuOrId,
-                           AfxGetInstanceHandle(), this) != nullptr;
+    m_creating = true;
+    const HWND window = CreateWindowExW(exStyle, className, title, style, x, y, width, height, parent, menuOrId,
+                                        AfxGetInstanceHandle(), this);
+    m_creating = false;
+    if (window == nullptr) {
+        // Whether or not the platform got as far as WM_NCDESTROY, the object ends here, once.
+        m_hWnd = nullptr;
+        PostNcDestroy();
+        return FALSE;
+    }
+    return TRUE;
 }
 
 BOOL CWnd::DestroyWindow()
@@ -101,7 +110,8 @@ LRESULT CALLBACK CWnd::EntryProc(HWND window, UINT message, WPARAM wParam, LPARA
             app->m_pMainWnd = nullptr;
             PostQuitMessage(0);
         }
-        self->PostNcDestroy();
+        if (!self->m_creating)
+            self->PostNcDestroy();
         return result;
     }
     result = self->WindowProc(message, wParam, lParam);

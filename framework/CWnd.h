@@ -16,6 +16,7 @@ public:
     CWnd(const CWnd&) = delete;
     CWnd& operator=(const CWnd&) = delete;
 
+    // On failure PostNcDestroy has run, so a self-deleting object is gone: don't touch it.
     BOOL CreateEx(DWORD exStyle, LPCWSTR className, LPCWSTR title, DWORD style, int x, int y, int width, int height,
                   HWND parent, HMENU menuOrId);
     BOOL DestroyWindow();
@@ -53,6 +54,7 @@ protected:
     virtual void OnKeyDown(UINT message, UINT key, UINT flags);
 
 private:
+    bool m_creating = false;
     UINT m_message = 0;
     WPARAM m_wParam = 0;
     LPARAM m_lParam = 0;

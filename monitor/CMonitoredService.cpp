@@ -1,6 +1,9 @@
 #include "monitor/CMonitoredService.h"
 
 #include "monitor/ServiceApi.h"
+#include "monitor/ServiceLine.h"
+
+#include <cstdlib>
 
 #include <memory>
 
@@ -157,5 +160,53 @@ BOOL CMonitoredService::GetCpu(float &cpu) const
 BOOL CMonitoredService::GetMemory(DWORD &memory) const
 {
     memory = m_memory;
+    return TRUE;
+}
+
+BOOL CMonitoredService::Render()
+{
+    if (m_font != nullptr || m_bitmap != nullptr)
+        ReleaseLine();
+    m_font = CreateFontIndirectW(&m_settings.LogFont);
+    m_oldFont = SelectObject(m_memDC, m_font);
+    m_cpu = static_cast<float>(ServiceLine::ClampedCpu(m_cpu));
+    const CString line = ServiceLine::Format(m_server, m_displayName, m_statusText, m_shortLine != FALSE, m_memory, m_cpu);
+    // The terminating NUL is measured too, which leaves a little room after the text.
+    if (!GetTextExtentPoint32W(m_memDC, line, line.GetLength() + 1, &m_size))
+        m_size = SIZE{0, 0};
+    m_bitmap = CreateBitmap(m_size.cx, m_size.cy, 1, 1, nullptr);
+    m_oldBitmap = SelectObject(m_memDC, m_bitmap);
+    // On a one-bit bitmap the background colour gives clear bits and any other colour set bits.
+    SetBkColor(m_memDC, RGB(0, 0, 0));
+    SetTextColor(m_memDC, RGB(255, 0, 0));
+    TextOutW(m_memDC, 0, 0, line, line.GetLength());
+    return TRUE;
+}
+
+BOOL CMonitoredService::ReleaseLine()
+{
+    if (m_oldBitmap != nullptr)
+        SelectObject(m_memDC, m_oldBitmap);
+    if (m_oldFont != nullptr)
+        SelectObject(m_memDC, m_oldFont);
+    m_oldBitmap = m_oldFont = nullptr;
+    if (m_font != nullptr)
+        DeleteObject(m_font);
+    if (m_bitmap != nullptr)
+        DeleteObject(m_bitmap);
+    m_font = nullptr;
+    m_bitmap = nullptr;
+    return TRUE;
+}
+
+BOOL CMonitoredService::PlaceRandomly(HWND window)
+{
+    if (window == nullptr)
+        return FALSE;
+    RECT client = {};
+    GetClientRect(window, &client);
+    m_direction = rand() % 2;
+    const int offset = rand() % 1001;
+    m_x = ServiceLine::StartX(m_direction, offset, client.left, client.right, m_size.cx);
     return TRUE;
 }

@@ -25,6 +25,13 @@ public:
     BOOL GetCpu(float &cpu) const;
     BOOL GetMemory(DWORD &memory) const;
 
+    // Formats, measures and draws the line into its one-bit bitmap (text bits set).
+    BOOL Render();
+    // Gives back the line's font and bitmap, restoring what they displaced in m_memDC.
+    BOOL ReleaseLine();
+    // Picks the side the line comes from and its starting x, wholly outside the window.
+    BOOL PlaceRandomly(HWND window);
+
     // The drawing window reads and moves the line through these directly.
     SIZE m_size = {0, 0};
     HDC m_memDC = nullptr;

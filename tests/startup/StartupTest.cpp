@@ -126,9 +126,9 @@ TEST_F(Startup, UnrecognisedSwitchesShowTheWholeCommandLine)
     }
 }
 
-TEST_F(Startup, ModesWithoutTheirWindowsYetEndCleanly)
+TEST_F(Startup, ConfigurationEndsCleanlyUntilItsSheetExists)
 {
-    for (const wchar_t* arguments : {L"", L"/c", L"c:1234", L"/C:99 extra", L"/s"})
+    for (const wchar_t* arguments : {L"", L"/c", L"c:1234", L"/C:99 extra"})
         ExpectCleanEndWithoutWindow(arguments);
 }
 

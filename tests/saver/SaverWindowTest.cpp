@@ -1,0 +1,212 @@
+// The saver's windows end to end: the built program under Wine, read from the screen.
+#include "tests/driver/TestProcess.h"
+#include "tests/driver/UiDriver.h"
+
+#include <gtest/gtest.h>
+#include <shlwapi.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+const wchar_t* const kSettingsKey = L"Software\\Zentrix\\ScreenSaver\\Quorvane Screen Saver";
+const DWORD kTimeout = 20000;
+
+std::wstring SaverCommand(const std::wstring& arguments)
+{
+    return UiDriver::Quoted(UiDriver::PathFromEnvironment("QSS_SCR")) + L" " + arguments;
+}
+
+HWND TopWindowOf(const TestProcess& process)
+{
+    return process.WaitForWindow(nullptr, nullptr, kTimeout);
+}
+
+// The intro picture as the program's own resources hold it, drawn the way the window draws it.
+std::vector<COLORREF> IntroFromResources(int* width, int* height)
+{
+    std::vector<COLORREF> pixels;
+    HMODULE saver = LoadLibraryExW(UiDriver::PathFromEnvironment("QSS_SCR").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    if (!saver)
+        return pixels;
+    HANDLE picture = LoadImageW(saver, MAKEINTRESOURCEW(131), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION);
+    BITMAP info = {};
+    GetObjectW(picture, sizeof(info), &info);
+    *width = info.bmWidth;
+    *height = info.bmHeight;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HGDIOBJ old = SelectObject(memory, picture);
+    for (int y = 0; y < info.bmHeight; ++y)
+        for (int x = 0; x < info.bmWidth; ++x)
+            pixels.push_back(GetPixel(memory, x, y));
+    SelectObject(memory, old);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    DeleteObject(picture);
+    FreeLibrary(saver);
+    return pixels;
+}
+
+std::set<COLORREF> ColoursOnScreen()
+{
+    const RECT screen = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    const std::vector<COLORREF> pixels = UiDriver::CaptureScreen(screen);
+    return std::set<COLORREF>(pixels.begin(), pixels.end());
+}
+
+class SaverWindow : public ::testing::Test {
+protected:
+    void SetUp() override { SHDeleteKeyW(HKEY_CURRENT_USER, kSettingsKey); }
+    void TearDown() override { SHDeleteKeyW(HKEY_CURRENT_USER, kSettingsKey); }
+
+    static void SetCount(DWORD count)
+    {
+        HKEY key;
+        ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
+                  0);
+        RegSetValueExW(key, L"ServicesCount", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&count), 4);
+        RegCloseKey(key);
+    }
+
+    // Starts full screen and waits for its window.
+    static HWND StartFullScreen(TestProcess& saver)
+    {
+        if (!saver.Start(SaverCommand(L"/s")))
+            return nullptr;
+        return TopWindowOf(saver);
+    }
+
+    static void ExpectEndsWithin(TestProcess& saver, DWORD ms)
+    {
+        DWORD code = 99;
+        ASSERT_TRUE(saver.WaitForExit(ms, &code)) << "the saver did not end";
+        EXPECT_EQ(code, 0u);
+    }
+};
+
+TEST_F(SaverWindow, FullScreenShowsTheIntroThenLinesInExactStateColours)
+{
+    TestProcess saver;
+    HWND window = StartFullScreen(saver);
+    ASSERT_NE(window, nullptr);
+    RECT rect;
+    GetWindowRect(window, &rect);
+    EXPECT_EQ(rect.left, 0);
+    EXPECT_EQ(rect.top, 0);
+    EXPECT_EQ(rect.right, GetSystemMetrics(SM_CXSCREEN));
+    EXPECT_EQ(rect.bottom, GetSystemMetrics(SM_CYSCREEN));
+    EXPECT_TRUE(GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST);
+
+    Sleep(1200);
+    int width = 0, height = 0;
+    const std::vector<COLORREF> expected = IntroFromResources(&width, &height);
+    ASSERT_EQ(width, 281);
+    ASSERT_EQ(height, 364);
+    const RECT intro = {372, 202, 372 + width, 202 + height};
+    const std::vector<COLORREF> shown = UiDriver::CaptureScreen(intro);
+    int differing = 0;
+    for (size_t i = 0; i < shown.size(); ++i)
+        differing += shown[i] != expected[i];
+    EXPECT_EQ(differing, 0) << "the intro is not at (372, 202)";
+
+    // Lines start up to 1000 pixels off-screen and move 100 pixels a second.
+    Sleep(12000);
+    const std::set<COLORREF> colours = ColoursOnScreen();
+    const std::set<COLORREF> states = {RGB(0, 0, 0), 0x0000FF00, 0x000000FF, 0x00007FFB, 0x00FF0000};
+    for (COLORREF c : colours)
+        EXPECT_TRUE(states.count(c)) << std::hex << "pixel colour " << c << " is no state colour";
+    EXPECT_TRUE(colours.count(0x0000FF00)) << "no running service's line is on screen";
+    EXPECT_TRUE(saver.IsRunning());
+}
+
+TEST_F(SaverWindow, ZeroRowsLeavesTheScreenBlackAfterTheIntro)
+{
+    SetCount(0);
+    TestProcess saver;
+    ASSERT_NE(StartFullScreen(saver), nullptr);
+    Sleep(6000);
+    EXPECT_EQ(ColoursOnScreen(), std::set<COLORREF>{RGB(0, 0, 0)});
+}
+
+TEST_F(SaverWindow, FirstMouseMoveOnlyRecordsAndAOnePixelMoveEnds)
+{
+    UiDriver::MoveMouseTo(500, 400);
+    TestProcess saver;
+    HWND window = StartFullScreen(saver);
+    ASSERT_NE(window, nullptr);
+    Sleep(1500);
+    // The system's own move under a still pointer, and releases and the wheel, change nothing.
+    PostMessageW(window, WM_MOUSEMOVE, 0, MAKELPARAM(500, 400));
+    PostMessageW(window, WM_MOUSEMOVE, 0, MAKELPARAM(500, 400));
+    PostMessageW(window, WM_KEYUP, 'A', 0xC0000001);
+    PostMessageW(window, WM_LBUTTONUP, 0, MAKELPARAM(500, 400));
+    PostMessageW(window, WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), MAKELPARAM(500, 400));
+    PostMessageW(window, WM_SYSCOMMAND, SC_SCREENSAVE, 0);
+    PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    Sleep(1500);
+    ASSERT_TRUE(saver.IsRunning());
+    UiDriver::MoveMouseTo(501, 400);
+    ExpectEndsWithin(saver, 5000);
+}
+
+TEST_F(SaverWindow, AnyKeyOrButtonEndsTheSaver)
+{
+    for (UINT message : {WM_KEYDOWN, WM_SYSKEYDOWN, WM_LBUTTONDOWN, WM_RBUTTONDOWN, WM_MBUTTONDOWN}) {
+        TestProcess saver;
+        HWND window = StartFullScreen(saver);
+        ASSERT_NE(window, nullptr);
+        Sleep(500);
+        PostMessageW(window, message, message == WM_KEYDOWN || message == WM_SYSKEYDOWN ? VK_F4 : 0, 0);
+        ExpectEndsWithin(saver, 5000);
+    }
+    TestProcess saver;
+    ASSERT_NE(StartFullScreen(saver), nullptr);
+    Sleep(800);
+    UiDriver::PressKey(VK_SPACE);
+    ExpectEndsWithin(saver, 5000);
+}
+
+TEST_F(SaverWindow, SwitchingToAnotherWindowEndsTheSaver)
+{
+    TestProcess saver;
+    HWND window = StartFullScreen(saver);
+    ASSERT_NE(window, nullptr);
+    Sleep(800);
+    HWND other = CreateWindowExW(WS_EX_TOPMOST, L"STATIC", L"other", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr,
+                                 nullptr, nullptr, nullptr);
+    SetForegroundWindow(other);
+    ExpectEndsWithin(saver, 5000);
+    DestroyWindow(other);
+}
+
+TEST_F(SaverWindow, PreviewFillsItsHostAndEndsWithIt)
+{
+    HWND host = CreateWindowExW(0, L"STATIC", L"host", WS_POPUP | WS_VISIBLE, 600, 500, 152, 112, nullptr, nullptr,
+                                nullptr, nullptr);
+    ASSERT_NE(host, nullptr);
+    TestProcess saver;
+    ASSERT_TRUE(saver.Start(SaverCommand(L"/p " + std::to_wstring(reinterpret_cast<UINT_PTR>(host)))));
+    HWND child = nullptr;
+    for (int i = 0; i < 400 && !child; ++i) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageW(&msg);
+        child = GetWindow(host, GW_CHILD);
+        Sleep(25);
+    }
+    ASSERT_NE(child, nullptr);
+    RECT hostClient, childRect;
+    GetClientRect(host, &hostClient);
+    GetClientRect(child, &childRect);
+    EXPECT_EQ(childRect.right, hostClient.right);
+    EXPECT_EQ(childRect.bottom, hostClient.bottom);
+    Sleep(2000);
+    EXPECT_TRUE(saver.IsRunning());
+    DestroyWindow(host);
+    ExpectEndsWithin(saver, 10000);
+}
+
+}
