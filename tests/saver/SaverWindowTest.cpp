@@ -203,7 +203,14 @@ TEST_F(SaverWindow, PreviewFillsItsHostAndEndsWithIt)
     GetClientRect(child, &childRect);
     EXPECT_EQ(childRect.right, hostClient.right);
     EXPECT_EQ(childRect.bottom, hostClient.bottom);
-    Sleep(2000);
+    // The child shows once the host has answered the messages its creation sends.
+    for (int i = 0; i < 100 && !IsWindowVisible(child); ++i) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageW(&msg);
+        Sleep(20);
+    }
+    EXPECT_TRUE(IsWindowVisible(child));
     EXPECT_TRUE(saver.IsRunning());
     DestroyWindow(host);
     ExpectEndsWithin(saver, 10000);
