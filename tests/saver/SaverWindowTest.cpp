@@ -1,6 +1,8 @@
 // The saver's windows end to end: the built program under Wine, read from the screen.
 #include "tests/driver/TestProcess.h"
+#include "settings/CRegistryKey.h"
 #include "tests/driver/UiDriver.h"
+#include "ProbeService.h"
 
 #include <gtest/gtest.h>
 #include <shlwapi.h>
@@ -120,6 +122,44 @@ TEST_F(SaverWindow, FullScreenShowsTheIntroThenLinesInExactStateColours)
         EXPECT_TRUE(states.count(c)) << std::hex << "pixel colour " << c << " is no state colour";
     EXPECT_TRUE(colours.count(0x0000FF00)) << "no running service's line is on screen";
     EXPECT_TRUE(saver.IsRunning());
+}
+
+// Waits until the screen shows the colour (true) or until it no longer does (false).
+bool WaitForColour(COLORREF colour, bool shown, DWORD timeoutMs)
+{
+    for (DWORD waited = 0; waited < timeoutMs; waited += 250) {
+        if ((ColoursOnScreen().count(colour) != 0) == shown)
+            return true;
+        Sleep(250);
+    }
+    return false;
+}
+
+TEST_F(SaverWindow, AServiceStoppedWhileShownTurnsRedAtTheNextRefresh)
+{
+    ProbeService probe(L"QvShownProbe", L"Shown Probe");
+    ASSERT_TRUE(probe.Installed());
+    ASSERT_TRUE(probe.Start());
+    {
+        wchar_t computer[16] = {};
+        DWORD size = 16;
+        GetComputerNameW(computer, &size);
+        CStringArray servers, services;
+        servers.Add(computer);
+        services.Add(L"QvShownProbe");
+        CRegistryKey key;
+        ASSERT_TRUE(key.Open(HKEY_CURRENT_USER, kSettingsKey, KEY_WRITE));
+        key.WriteStringList(L"SavedServices", services);
+        key.WriteStringList(L"SavedServers", servers);
+    }
+    TestProcess saver;
+    ASSERT_NE(StartFullScreen(saver), nullptr);
+    Sleep(3600);  // the intro's logo carries the state colours too
+    ASSERT_TRUE(WaitForColour(0x0000FF00, true, 20000)) << "the running probe's line never showed green";
+    ASSERT_TRUE(probe.Control(SERVICE_CONTROL_STOP, SERVICE_STOPPED));
+    // A refresh comes every hundred frames, about once a second.
+    EXPECT_TRUE(WaitForColour(0x000000FF, true, 5000)) << "the stopped probe's line never turned red";
+    EXPECT_TRUE(WaitForColour(0x0000FF00, false, 1000));
 }
 
 TEST_F(SaverWindow, ZeroRowsLeavesTheScreenBlackAfterTheIntro)
