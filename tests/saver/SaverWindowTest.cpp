@@ -73,6 +73,20 @@ protected:
         RegCloseKey(key);
     }
 
+    static void SaveLocalPair(LPCWSTR service)
+    {
+        wchar_t computer[16] = {};
+        DWORD size = 16;
+        GetComputerNameW(computer, &size);
+        CStringArray servers, services;
+        servers.Add(computer);
+        services.Add(service);
+        CRegistryKey key;
+        ASSERT_TRUE(key.Open(HKEY_CURRENT_USER, kSettingsKey, KEY_WRITE));
+        key.WriteStringList(L"SavedServices", services);
+        key.WriteStringList(L"SavedServers", servers);
+    }
+
     // Starts full screen and waits for its window.
     static HWND StartFullScreen(TestProcess& saver)
     {
@@ -140,18 +154,7 @@ TEST_F(SaverWindow, AServiceStoppedWhileShownTurnsRedAtTheNextRefresh)
     ProbeService probe(L"QvShownProbe", L"Shown Probe");
     ASSERT_TRUE(probe.Installed());
     ASSERT_TRUE(probe.Start());
-    {
-        wchar_t computer[16] = {};
-        DWORD size = 16;
-        GetComputerNameW(computer, &size);
-        CStringArray servers, services;
-        servers.Add(computer);
-        services.Add(L"QvShownProbe");
-        CRegistryKey key;
-        ASSERT_TRUE(key.Open(HKEY_CURRENT_USER, kSettingsKey, KEY_WRITE));
-        key.WriteStringList(L"SavedServices", services);
-        key.WriteStringList(L"SavedServers", servers);
-    }
+    SaveLocalPair(L"QvShownProbe");
     TestProcess saver;
     ASSERT_NE(StartFullScreen(saver), nullptr);
     Sleep(3600);  // the intro's logo carries the state colours too
@@ -160,6 +163,52 @@ TEST_F(SaverWindow, AServiceStoppedWhileShownTurnsRedAtTheNextRefresh)
     // A refresh comes every hundred frames, about once a second.
     EXPECT_TRUE(WaitForColour(0x000000FF, true, 5000)) << "the stopped probe's line never turned red";
     EXPECT_TRUE(WaitForColour(0x0000FF00, false, 1000));
+}
+
+// Bounding box of the pixels of one colour on the whole screen (empty when there are none).
+RECT ColourBounds(COLORREF colour)
+{
+    const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+    const std::vector<COLORREF> pixels = UiDriver::CaptureScreen(RECT{0, 0, width, height});
+    RECT box = {width, height, -1, -1};
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            if (pixels[static_cast<size_t>(y * width + x)] == colour) {
+                box.left = x < box.left ? x : box.left;
+                box.top = y < box.top ? y : box.top;
+                box.right = x + 1 > box.right ? x + 1 : box.right;
+                box.bottom = y + 1 > box.bottom ? y + 1 : box.bottom;
+            }
+    return box;
+}
+
+TEST_F(SaverWindow, ALineGlidesWholeAndLeavesNoTrail)
+{
+    ProbeService probe(L"QvGlideProbe", L"Glide Probe");
+    ASSERT_TRUE(probe.Installed());
+    ASSERT_TRUE(probe.Start());
+    SaveLocalPair(L"QvGlideProbe");
+    TestProcess saver;
+    ASSERT_NE(StartFullScreen(saver), nullptr);
+    Sleep(3600);
+    const int width = GetSystemMetrics(SM_CXSCREEN);
+    bool seenWhole = false;
+    for (int attempt = 0; attempt < 80 && !seenWhole; ++attempt) {
+        const RECT before = ColourBounds(0x0000FF00);
+        Sleep(300);
+        const RECT after = ColourBounds(0x0000FF00);
+        // A margin keeps a line that is still entering or leaving out of the comparison.
+        auto inside = [width](const RECT& r) { return r.right > 0 && r.left > 30 && r.right < width - 30; };
+        if (!inside(before) || !inside(after))
+            continue;
+        seenWhole = true;
+        // Same size after moving: nothing was left behind and nothing cut off.
+        EXPECT_EQ(after.right - after.left, before.right - before.left);
+        EXPECT_EQ(after.top, before.top);
+        EXPECT_EQ(after.bottom, before.bottom);
+        EXPECT_NE(after.left, before.left) << "the line did not move";
+    }
+    EXPECT_TRUE(seenWhole) << "the line was never wholly on screen";
 }
 
 TEST_F(SaverWindow, ZeroRowsLeavesTheScreenBlackAfterTheIntro)
