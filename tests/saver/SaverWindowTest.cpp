@@ -237,6 +237,10 @@ TEST_F(SaverWindow, FirstMouseMoveOnlyRecordsAndAOnePixelMoveEnds)
     PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
     Sleep(1500);
     ASSERT_TRUE(saver.IsRunning());
+    CURSORINFO cursor = {};
+    cursor.cbSize = sizeof(cursor);
+    ASSERT_TRUE(GetCursorInfo(&cursor));
+    EXPECT_EQ(cursor.hCursor, nullptr) << "the pointer shows over the saver";
     UiDriver::MoveMouseTo(501, 400);
     ExpectEndsWithin(saver, 5000);
 }
