@@ -87,6 +87,16 @@ protected:
         key.WriteStringList(L"SavedServers", servers);
     }
 
+    // Runs the saver full screen on the running probe alone, until its intro is over.
+    static void WatchOnlyThisProbe(ProbeService& probe, TestProcess& saver)
+    {
+        ASSERT_TRUE(probe.Installed());
+        ASSERT_TRUE(probe.Start());
+        SaveLocalPair(probe.Name().c_str());
+        ASSERT_NE(StartFullScreen(saver), nullptr);
+        Sleep(3600);  // the intro's logo carries the state colours too
+    }
+
     // Starts full screen and waits for its window.
     static HWND StartFullScreen(TestProcess& saver)
     {
@@ -152,12 +162,8 @@ bool WaitForColour(COLORREF colour, bool shown, DWORD timeoutMs)
 TEST_F(SaverWindow, AServiceStoppedWhileShownTurnsRedAtTheNextRefresh)
 {
     ProbeService probe(L"QvShownProbe", L"Shown Probe");
-    ASSERT_TRUE(probe.Installed());
-    ASSERT_TRUE(probe.Start());
-    SaveLocalPair(L"QvShownProbe");
     TestProcess saver;
-    ASSERT_NE(StartFullScreen(saver), nullptr);
-    Sleep(3600);  // the intro's logo carries the state colours too
+    ASSERT_NO_FATAL_FAILURE(WatchOnlyThisProbe(probe, saver));
     ASSERT_TRUE(WaitForColour(0x0000FF00, true, 20000)) << "the running probe's line never showed green";
     ASSERT_TRUE(probe.Control(SERVICE_CONTROL_STOP, SERVICE_STOPPED));
     // A refresh comes every hundred frames, about once a second.
@@ -185,12 +191,8 @@ RECT ColourBounds(COLORREF colour)
 TEST_F(SaverWindow, ALineGlidesWholeAndLeavesNoTrail)
 {
     ProbeService probe(L"QvGlideProbe", L"Glide Probe");
-    ASSERT_TRUE(probe.Installed());
-    ASSERT_TRUE(probe.Start());
-    SaveLocalPair(L"QvGlideProbe");
     TestProcess saver;
-    ASSERT_NE(StartFullScreen(saver), nullptr);
-    Sleep(3600);
+    ASSERT_NO_FATAL_FAILURE(WatchOnlyThisProbe(probe, saver));
     const int width = GetSystemMetrics(SM_CXSCREEN);
     bool seenWhole = false;
     for (int attempt = 0; attempt < 80 && !seenWhole; ++attempt) {
