@@ -58,6 +58,18 @@ init_prefix() {
   wineserver -w
 }
 
+# Waits (up to 30 s) until a process of this prefix runs the named program.
+wait_for_prefix_process() {
+  local p
+  for _ in $(seq 1 300); do
+    for p in $(pgrep -f "$1" 2>/dev/null); do
+      tr '\0' '\n' <"/proc/$p/environ" 2>/dev/null | grep -x "WINEPREFIX=$WINEPREFIX" >/dev/null && return 0
+    done
+    sleep 0.1
+  done
+  return 0
+}
+
 stop_wine() {
   [ -n "${WINEPREFIX:-}" ] && wineserver -k >/dev/null 2>&1 || true
   if [ -n "${XVFB_PID:-}" ]; then
