@@ -2,6 +2,8 @@
 // per row onto a window DC in a state colour and one one-pixel FillRect, lines moving 1 px per tick.
 // Command line: rows seconds. Prints the ticks per second it drew over its run.
 
+#include "settings/CSaverSettings.h"
+
 #include <windows.h>
 
 #include <cstdio>
@@ -53,15 +55,9 @@ void Place(Row& row, int width)
 
 HFONT CreateLineFont()
 {
-    LOGFONTW font = {};
-    lstrcpynW(font.lfFaceName, L"Arial", LF_FACESIZE);
-    font.lfHeight = -21;
-    font.lfWeight = FW_NORMAL;
-    font.lfCharSet = ANSI_CHARSET;
-    font.lfOutPrecision = OUT_STROKE_PRECIS;
-    font.lfClipPrecision = CLIP_STROKE_PRECIS;
-    font.lfQuality = DRAFT_QUALITY;
-    font.lfPitchAndFamily = VARIABLE_PITCH | FF_SWISS;
+    // The saver's own default, so both draw the same line.
+    LOGFONTW font;
+    CSaverSettings::SetDefaultFont(font);
     return CreateFontIndirectW(&font);
 }
 
