@@ -2,6 +2,9 @@
 
 #include "BuildSettings.h"
 #include "app/CSaverFrameWnd.h"
+#include "config/CAboutPage.h"
+#include "config/CDisplayPage.h"
+#include "config/CSettingsps.h"
 #include "display/CMonitorWnd.h"
 #include "hlink/ShellOpen.h"
 
@@ -105,6 +108,13 @@ HWND CServicesSaverApp::PreviewParentFromArguments(int argc, const LPCWSTR* argv
 
 void CServicesSaverApp::RunSetupSheet()
 {
+    // Declaration order makes the sheet go first, then the About, then the Display page.
+    CDisplayPage display;
+    CAboutPage about;
+    CSettingsps sheet(L"Setup", nullptr, 0);
+    sheet.AddPage(&display);
+    sheet.AddPage(&about);
+    sheet.DoModal();
 }
 
 void CServicesSaverApp::RunPreview(HWND parent)

@@ -4,6 +4,8 @@
 
 #include <cstdio>
 #include <windowsx.h>
+// windowsx.h has a macro of this name; the member is meant here.
+#undef SubclassWindow
 
 LPCWSTR AfxRegisterWndClass(UINT classStyle, HCURSOR cursor, HBRUSH background, HICON icon)
 {
@@ -28,10 +30,52 @@ LPCWSTR AfxRegisterWndClass(UINT classStyle, HCURSOR cursor, HBRUSH background, 
 CWnd::~CWnd()
 {
     // The object goes first: the window must no longer reach it.
-    if (m_hWnd != nullptr) {
+    if (m_hWnd != nullptr && FromHandlePermanent(m_hWnd) == this) {
+        if (m_oldWndProc != nullptr)
+            SetWindowLongPtrW(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_oldWndProc));
         SetWindowLongPtrW(m_hWnd, GWLP_USERDATA, 0);
-        m_hWnd = nullptr;
     }
+    m_hWnd = nullptr;
+}
+
+BOOL CWnd::SubclassWindow(HWND window)
+{
+    if (window == nullptr || m_hWnd != nullptr || FromHandlePermanent(window) != nullptr)
+        return FALSE;
+    m_hWnd = window;
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    m_oldWndProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWnd::EntryProc)));
+    return TRUE;
+}
+
+BOOL CWnd::SubclassDlgItem(int id, CWnd* parent)
+{
+    return parent != nullptr && SubclassWindow(parent->GetDlgItem(id));
+}
+
+HWND CWnd::Detach()
+{
+    HWND window = m_hWnd;
+    m_hWnd = nullptr;
+    return window;
+}
+
+CWnd* CWnd::FromHandlePermanent(HWND window)
+{
+    // GWLP_USERDATA is only ours where our procedure runs the window.
+    if (window == nullptr ||
+        GetWindowLongPtrW(window, GWLP_WNDPROC) != reinterpret_cast<LONG_PTR>(&CWnd::EntryProc))
+        return nullptr;
+    return reinterpret_cast<CWnd*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+}
+
+HWND CWnd::GetSafeOwner(CWnd* parent)
+{
+    if (parent != nullptr && parent->m_hWnd != nullptr)
+        return parent->m_hWnd;
+    HWND active = GetActiveWindow();
+    return active != nullptr ? GetAncestor(active, GA_ROOT) : nullptr;
 }
 
 BOOL CWnd::CreateEx(DWORD exStyle, LPCWSTR className, LPCWSTR title, DWORD style, int x, int y, int width,
@@ -69,6 +113,46 @@ BOOL CWnd::PostMessage(UINT message, WPARAM wParam, LPARAM lParam) const
     return ::PostMessageW(m_hWnd, message, wParam, lParam);
 }
 
+LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) const
+{
+    return ::SendMessageW(m_hWnd, message, wParam, lParam);
+}
+
+LRESULT CWnd::SendDlgItemMessage(int id, UINT message, WPARAM wParam, LPARAM lParam) const
+{
+    return ::SendDlgItemMessageW(m_hWnd, id, message, wParam, lParam);
+}
+
+CString CWnd::GetDlgItemText(int id) const
+{
+    HWND item = GetDlgItem(id);
+    const int length = item != nullptr ? GetWindowTextLengthW(item) : 0;
+    if (length <= 0)
+        return CString();
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    const int copied = GetWindowTextW(item, &text[0], length + 1);
+    return CString(text.c_str(), copied > 0 ? copied : 0);
+}
+
+int CWnd::GetCheckedRadioButton(int first, int last) const
+{
+    for (int id = first; id <= last; ++id)
+        if (IsDlgButtonChecked(m_hWnd, id) == BST_CHECKED)
+            return id;
+    return 0;
+}
+
+void CWnd::GetWindowRect(RECT* rect) const
+{
+    if (!::GetWindowRect(m_hWnd, rect))
+        SetRectEmpty(rect);
+}
+
+void CWnd::ScreenToClient(RECT* rect) const
+{
+    MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(rect), 2);
+}
+
 UINT_PTR CWnd::SetTimer(UINT_PTR id, UINT elapse)
 {
     return ::SetTimer(m_hWnd, id, elapse, nullptr);
@@ -102,6 +186,10 @@ LRESULT CALLBACK CWnd::EntryProc(HWND window, UINT message, WPARAM wParam, LPARA
     LRESULT result;
     if (message == WM_NCDESTROY) {
         result = self->Default();
+        if (self->m_oldWndProc != nullptr) {
+            SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(self->m_oldWndProc));
+            self->m_oldWndProc = nullptr;
+        }
         SetWindowLongPtrW(window, GWLP_USERDATA, 0);
         self->m_hWnd = nullptr;
         CWinApp* app = AfxGetApp();
@@ -123,7 +211,15 @@ LRESULT CALLBACK CWnd::EntryProc(HWND window, UINT message, WPARAM wParam, LPARA
 
 LRESULT CWnd::Default()
 {
+    if (m_oldWndProc != nullptr)
+        return CallWindowProcW(m_oldWndProc, m_hWnd, m_message, m_wParam, m_lParam);
     return DefWindowProcW(m_hWnd, m_message, m_wParam, m_lParam);
+}
+
+BOOL CWnd::ReflectToChild(HWND child, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result)
+{
+    CWnd* control = child != m_hWnd ? FromHandlePermanent(child) : nullptr;
+    return control != nullptr && control->OnChildNotify(message, wParam, lParam, result);
 }
 
 LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
@@ -166,6 +262,24 @@ LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_SYSKEYDOWN:
         OnKeyDown(message, static_cast<UINT>(wParam), static_cast<UINT>(lParam));
         return 0;
+    case WM_COMMAND:
+        return OnCommand(wParam, lParam) ? 0 : Default();
+    case WM_NOTIFY: {
+        LRESULT result = 0;
+        return OnNotify(wParam, lParam, &result) ? result : Default();
+    }
+    case WM_CTLCOLORMSGBOX:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSCROLLBAR:
+    case WM_CTLCOLORSTATIC: {
+        LRESULT result = 0;
+        return ReflectToChild(reinterpret_cast<HWND>(lParam), message, wParam, lParam, &result) ? result : Default();
+    }
+    case WM_HELP:
+        return OnHelpInfo(reinterpret_cast<HELPINFO*>(lParam)) ? TRUE : Default();
     default:
         return Default();
     }
@@ -230,4 +344,26 @@ void CWnd::OnButtonDown(UINT, UINT, POINT)
 void CWnd::OnKeyDown(UINT, UINT, UINT)
 {
     Default();
+}
+
+BOOL CWnd::OnCommand(WPARAM wParam, LPARAM lParam)
+{
+    LRESULT result = 0;
+    return ReflectToChild(reinterpret_cast<HWND>(lParam), WM_COMMAND, wParam, lParam, &result);
+}
+
+BOOL CWnd::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result)
+{
+    const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+    return header != nullptr && ReflectToChild(header->hwndFrom, WM_NOTIFY, wParam, lParam, result);
+}
+
+BOOL CWnd::OnHelpInfo(HELPINFO*)
+{
+    return FALSE;
+}
+
+BOOL CWnd::OnChildNotify(UINT, WPARAM, LPARAM, LRESULT*)
+{
+    return FALSE;
 }

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "framework/CPropertyPage.h"
+#include "settings/CSaverSettings.h"
+
+class CColorSwatch;
+class CComboBox;
+
+// The "Display" tab: a colour per service state, the line font and the number of rows.
+class CDisplayPage : public CPropertyPage {
+public:
+    CDisplayPage();
+    ~CDisplayPage() override;
+
+    BOOL OnSetActive() override;
+    BOOL OnApply() override;
+    void OnOK() override;
+    void OnCancel() override;
+
+    // Lines of lineHeight that fit one above the other with 20-pixel gaps round each.
+    static int LineCapacity(int screenHeight, int lineHeight);
+    // Entries the row-count list offers: the pairs saved, at most the capacity; all of it when
+    // nothing is saved.
+    static int CountChoices(int savedPairs, int capacity);
+
+    const CSaverSettings& Settings() const { return m_settings; }
+
+protected:
+    BOOL OnInitDialog() override;
+    BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
+
+private:
+    void OnColors();
+    void OnFont();
+    void OnCountChanged();
+    void ComputeLineCapacity();
+    void ReadSavedLists();
+    void WriteDisplayValues();
+    // The field and swatch a radio button edits; null for an id that is none of the four.
+    COLORREF* ColorOf(int radioId);
+    CColorSwatch* SwatchOf(int radioId);
+
+    SIZE m_lineExtent;
+    int m_lineCapacity;
+    CColorSwatch* m_pRunningSwatch;
+    CColorSwatch* m_pStoppedSwatch;
+    CColorSwatch* m_pPausedSwatch;
+    CColorSwatch* m_pOtherSwatch;
+    CSaverSettings m_settings;
+};
