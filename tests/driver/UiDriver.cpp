@@ -1,5 +1,7 @@
 #include "tests/driver/UiDriver.h"
 
+#include <commctrl.h>
+
 #include <cstdlib>
 
 namespace UiDriver {
@@ -123,6 +125,117 @@ std::vector<COLORREF> CaptureScreen(const RECT& area)
     DeleteDC(memory);
     ReleaseDC(nullptr, screen);
     return pixels;
+}
+
+
+namespace {
+// A block of memory inside another process, for messages whose structures hold pointers.
+class RemoteBlock {
+public:
+    RemoteBlock(HWND window, SIZE_T size)
+    {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(window, &pid);
+        m_process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+        if (m_process)
+            m_address = static_cast<BYTE*>(VirtualAllocEx(m_process, nullptr, size, MEM_COMMIT, PAGE_READWRITE));
+    }
+    ~RemoteBlock()
+    {
+        if (m_address)
+            VirtualFreeEx(m_process, m_address, 0, MEM_RELEASE);
+        if (m_process)
+            CloseHandle(m_process);
+    }
+    RemoteBlock(const RemoteBlock&) = delete;
+    RemoteBlock& operator=(const RemoteBlock&) = delete;
+    BYTE* Address() const { return m_address; }
+    bool Write(SIZE_T offset, const void* data, SIZE_T size) const
+    {
+        return m_address && WriteProcessMemory(m_process, m_address + offset, data, size, nullptr);
+    }
+    bool Read(SIZE_T offset, void* data, SIZE_T size) const
+    {
+        return m_address && ReadProcessMemory(m_process, m_address + offset, data, size, nullptr);
+    }
+
+private:
+    HANDLE m_process = nullptr;
+    BYTE* m_address = nullptr;
+};
+
+const int kRemoteTextLength = 512;
+
+// Sends message with a structure whose text pointer leads into the control's process.
+template <typename Item>
+std::wstring RemoteText(HWND control, UINT message, WPARAM wParam, Item item)
+{
+    RemoteBlock block(control, sizeof(Item) + kRemoteTextLength * sizeof(wchar_t));
+    item.pszText = reinterpret_cast<LPWSTR>(block.Address() + sizeof(Item));
+    item.cchTextMax = kRemoteTextLength;
+    if (!block.Write(0, &item, sizeof(item)))
+        return std::wstring();
+    SendMessageW(control, message, wParam, reinterpret_cast<LPARAM>(block.Address()));
+    wchar_t text[kRemoteTextLength] = {};
+    block.Read(sizeof(Item), text, sizeof(text) - sizeof(wchar_t));
+    return text;
+}
+}
+
+std::wstring TabText(HWND tab, int index)
+{
+    TCITEMW item = {};
+    item.mask = TCIF_TEXT;
+    return RemoteText(tab, TCM_GETITEMW, static_cast<WPARAM>(index), item);
+}
+
+std::wstring ListViewText(HWND list, int item, int subItem)
+{
+    LVITEMW cell = {};
+    cell.iSubItem = subItem;
+    return RemoteText(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(item), cell);
+}
+
+bool SaveScreenshot(const RECT& area, const std::wstring& fileName)
+{
+    const std::wstring directory = PathFromEnvironment("QSS_OUT");
+    if (directory.empty())
+        return false;
+    CreateDirectoryW(directory.c_str(), nullptr);
+    const std::vector<COLORREF> pixels = CaptureScreen(area);
+    const LONG width = area.right - area.left;
+    const LONG height = area.bottom - area.top;
+    const LONG stride = (width * 3 + 3) & ~3;
+    std::vector<BYTE> rows(static_cast<size_t>(stride * height));
+    // BMP rows run bottom-up in blue, green, red order.
+    for (LONG y = 0; y < height; ++y)
+        for (LONG x = 0; x < width; ++x) {
+            const COLORREF c = pixels[static_cast<size_t>(y * width + x)];
+            BYTE* out = &rows[static_cast<size_t>((height - 1 - y) * stride + x * 3)];
+            out[0] = GetBValue(c);
+            out[1] = GetGValue(c);
+            out[2] = GetRValue(c);
+        }
+    BITMAPINFOHEADER info = {};
+    info.biSize = sizeof(info);
+    info.biWidth = width;
+    info.biHeight = height;
+    info.biPlanes = 1;
+    info.biBitCount = 24;
+    BITMAPFILEHEADER file = {};
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof(file) + sizeof(info);
+    file.bfSize = file.bfOffBits + static_cast<DWORD>(rows.size());
+    HANDLE out = CreateFileW((directory + L"\\" + fileName).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0,
+                             nullptr);
+    if (out == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD written = 0;
+    bool ok = WriteFile(out, &file, sizeof(file), &written, nullptr) &&
+              WriteFile(out, &info, sizeof(info), &written, nullptr) &&
+              WriteFile(out, rows.data(), static_cast<DWORD>(rows.size()), &written, nullptr);
+    CloseHandle(out);
+    return ok;
 }
 
 }

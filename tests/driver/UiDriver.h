@@ -25,7 +25,13 @@ void PressKey(WORD virtualKey);
 void MoveMouseTo(int x, int y);
 void ClickMouseAt(int x, int y, bool right = false);
 
+// Texts of controls whose messages carry pointers, read through the control's process memory.
+std::wstring TabText(HWND tab, int index);
+std::wstring ListViewText(HWND list, int item, int subItem);
+
 // The screen's pixels in the rectangle, row by row, as COLORREF values.
 std::vector<COLORREF> CaptureScreen(const RECT& area);
+// Writes the screen's rectangle as a 24-bit BMP under the test output directory (QSS_OUT).
+bool SaveScreenshot(const RECT& area, const std::wstring& fileName);
 
 }

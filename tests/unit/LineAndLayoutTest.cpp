@@ -1,3 +1,4 @@
+#include "config/CDisplayPage.h"
 #include "display/AnimationLayout.h"
 #include "monitor/ServiceLine.h"
 
@@ -74,6 +75,23 @@ TEST(Intro, PictureIsCentredAndMayOverhangASmallWindow)
     EXPECT_FALSE(AnimationLayout::ShowsIntro(400));
     EXPECT_EQ(AnimationLayout::IntroInterval(401), 3173u);
     EXPECT_EQ(AnimationLayout::IntroInterval(400), 50u);
+}
+
+TEST(RowChoices, CapacityLeavesTwentyPixelsRoundEveryLine)
+{
+    EXPECT_EQ(CDisplayPage::LineCapacity(768, 24), 17);
+    EXPECT_EQ(CDisplayPage::LineCapacity(768, 35), 13);
+    EXPECT_EQ(CDisplayPage::LineCapacity(768, 800), 0);
+    EXPECT_EQ(CDisplayPage::LineCapacity(10, 5), 0);
+}
+
+TEST(RowChoices, ListEndsAtTheSavedPairsOrTheCapacity)
+{
+    EXPECT_EQ(CDisplayPage::CountChoices(0, 12), 12);
+    EXPECT_EQ(CDisplayPage::CountChoices(3, 12), 3);
+    EXPECT_EQ(CDisplayPage::CountChoices(20, 12), 12);
+    EXPECT_EQ(CDisplayPage::CountChoices(3, 0), 0);
+    EXPECT_EQ(CDisplayPage::CountChoices(0, -1), 0);
 }
 
 }

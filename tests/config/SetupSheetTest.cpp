@@ -1,0 +1,458 @@
+// The "Setup" sheet end to end: the built program with /c, driven and read from outside.
+#include "config/CColorSwatch.h"
+#include "res/resource.h"
+#include "settings/CRegistryKey.h"
+#include "settings/RegistryFormat.h"
+#include "tests/driver/TestProcess.h"
+#include "tests/driver/UiDriver.h"
+#include "BuildSettings.h"
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+#include <shlwapi.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+const wchar_t* const kSettingsKey = L"Software\\Zentrix\\ScreenSaver\\Quorvane Screen Saver";
+const DWORD kTimeout = 20000;
+const int kApplyButton = 0x3021;
+// The colour dialog's red, green and blue boxes.
+const int kColorEdits[3] = {706, 707, 708};
+
+struct StoredValue {
+    DWORD type = REG_NONE;
+    std::vector<BYTE> bytes;
+    bool exists = false;
+};
+
+StoredValue Stored(LPCWSTR name)
+{
+    StoredValue value;
+    HKEY key;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, &key) != 0)
+        return value;
+    DWORD size = 0;
+    if (RegQueryValueExW(key, name, nullptr, &value.type, nullptr, &size) == 0) {
+        value.bytes.resize(size);
+        value.exists = RegQueryValueExW(key, name, nullptr, nullptr, value.bytes.data(), &size) == 0;
+    }
+    RegCloseKey(key);
+    return value;
+}
+
+DWORD StoredDword(LPCWSTR name)
+{
+    const StoredValue value = Stored(name);
+    DWORD dword = 0xDEADBEEF;
+    if (value.exists && value.bytes.size() == 4)
+        memcpy(&dword, value.bytes.data(), 4);
+    return dword;
+}
+
+void Store(LPCWSTR name, DWORD type, const void* data, size_t size)
+{
+    HKEY key;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr), 0);
+    RegSetValueExW(key, name, 0, type, static_cast<const BYTE*>(data), static_cast<DWORD>(size));
+    RegCloseKey(key);
+}
+
+void StoreDword(LPCWSTR name, DWORD value)
+{
+    Store(name, REG_DWORD, &value, sizeof(value));
+}
+
+void StoreList(LPCWSTR name, std::initializer_list<LPCWSTR> entries)
+{
+    CStringArray list;
+    for (LPCWSTR entry : entries)
+        list.Add(entry);
+    const std::vector<BYTE> bytes = RegistryFormat::EncodeStringList(list);
+    Store(name, REG_MULTI_SZ, bytes.data(), bytes.size());
+}
+
+std::vector<std::wstring> StoredList(LPCWSTR name)
+{
+    CStringArray list;
+    CRegistryKey key;
+    if (key.Open(HKEY_CURRENT_USER, kSettingsKey, KEY_READ))
+        key.ReadStringList(name, list);
+    std::vector<std::wstring> entries;
+    for (int i = 0; i < list.GetSize(); ++i)
+        entries.push_back(static_cast<LPCWSTR>(list[i]));
+    return entries;
+}
+
+// The capacity the page computes, from the same screen and font in this process.
+int CapacityFor(const LOGFONTW& font)
+{
+    HDC dc = CreateCompatibleDC(nullptr);
+    HFONT created = CreateFontIndirectW(&font);
+    HGDIOBJ old = SelectObject(dc, created);
+    SIZE extent = {};
+    GetTextExtentPoint32W(dc, L"ABC", 3, &extent);
+    SelectObject(dc, old);
+    DeleteObject(created);
+    DeleteDC(dc);
+    return (GetSystemMetrics(SM_CYSCREEN) - 20) / (extent.cy + 20);
+}
+
+LOGFONTW DefaultLineFont()
+{
+    LOGFONTW font = {};
+    lstrcpyW(font.lfFaceName, L"Arial");
+    font.lfHeight = -21;
+    font.lfWeight = FW_NORMAL;
+    return font;
+}
+
+class SetupSheet : public ::testing::Test {
+protected:
+    void SetUp() override { SHDeleteKeyW(HKEY_CURRENT_USER, kSettingsKey); }
+    void TearDown() override
+    {
+        m_saver.Kill();
+        SHDeleteKeyW(HKEY_CURRENT_USER, kSettingsKey);
+    }
+
+    void Open()
+    {
+        const std::wstring command = UiDriver::Quoted(UiDriver::PathFromEnvironment("QSS_SCR")) + L" /c";
+        ASSERT_TRUE(m_saver.Start(command));
+        m_sheet = m_saver.WaitForWindow(L"#32770", L"Setup", kTimeout);
+        ASSERT_NE(m_sheet, nullptr);
+        ASSERT_NE(Page(), nullptr);
+    }
+
+    HWND Page() const { return reinterpret_cast<HWND>(SendMessageW(m_sheet, PSM_GETCURRENTPAGEHWND, 0, 0)); }
+    HWND Item(int id) const { return GetDlgItem(Page(), id); }
+    void ShowTab(int index) const { SendMessageW(m_sheet, PSM_SETCURSEL, static_cast<WPARAM>(index), 0); }
+    bool ApplyEnabled() const { return IsWindowEnabled(GetDlgItem(m_sheet, kApplyButton)) != FALSE; }
+    void Press(int id) const { UiDriver::ClickButton(m_sheet, id); }
+
+    // Presses a button of the sheet and waits for the program to end.
+    void Close(int id)
+    {
+        Press(id);
+        DWORD code = 99;
+        ASSERT_TRUE(m_saver.WaitForExit(kTimeout, &code));
+        EXPECT_EQ(code, 0u);
+    }
+
+    // Applies and waits until the sheet has handled it (Apply is disabled again).
+    void Apply()
+    {
+        Press(kApplyButton);
+        for (int i = 0; i < 200 && ApplyEnabled(); ++i)
+            Sleep(25);
+        EXPECT_FALSE(ApplyEnabled());
+    }
+
+    std::vector<std::wstring> CountChoices() const
+    {
+        std::vector<std::wstring> texts;
+        HWND combo = Item(IDC_COUNT_COMBO);
+        const int count = static_cast<int>(SendMessageW(combo, CB_GETCOUNT, 0, 0));
+        for (int i = 0; i < count; ++i) {
+            wchar_t text[16] = {};
+            SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
+            texts.push_back(text);
+        }
+        return texts;
+    }
+    int CountSelection() const { return static_cast<int>(SendMessageW(Item(IDC_COUNT_COMBO), CB_GETCURSEL, 0, 0)); }
+
+    void PickCount(int index) const
+    {
+        HWND combo = Item(IDC_COUNT_COMBO);
+        SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+        SendMessageW(Page(), WM_COMMAND, MAKEWPARAM(IDC_COUNT_COMBO, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+    }
+
+    // The colour dialog the "&Colors..." button opens, or null.
+    HWND OpenColorDialog() const
+    {
+        PostMessageW(Page(), WM_COMMAND, MAKEWPARAM(IDC_COLORS, BN_CLICKED), reinterpret_cast<LPARAM>(Item(IDC_COLORS)));
+        for (int i = 0; i < 400; ++i) {
+            HWND dialog = m_saver.WaitForWindow(L"#32770", nullptr, 50);
+            if (dialog != nullptr && dialog != m_sheet)
+                return dialog;
+        }
+        return nullptr;
+    }
+
+    // The colour at the middle of a swatch, the n-th the page made (Running, Stopped, Paused, Other).
+    COLORREF SwatchColor(int placeholder) const
+    {
+        RECT rect;
+        GetWindowRect(Item(placeholder), &rect);
+        const RECT middle = {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2,
+                             (rect.left + rect.right) / 2 + 1, (rect.top + rect.bottom) / 2 + 1};
+        RedrawWindow(Page(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        Sleep(150);
+        return UiDriver::CaptureScreen(middle)[0];
+    }
+
+    // Saves the window's picture and checks every control's text fits its rectangle.
+    static void CheckLayout(HWND window, const std::wstring& name)
+    {
+        RECT rect;
+        GetWindowRect(window, &rect);
+        EXPECT_TRUE(UiDriver::SaveScreenshot(rect, name + L".bmp"));
+        HDC dc = CreateCompatibleDC(nullptr);
+        // The templates' font, as this prefix resolves it.
+        HFONT font = CreateFontW(-MulDiv(8, GetDeviceCaps(dc, LOGPIXELSY), 72), 0, 0, 0, FW_NORMAL, 0, 0, 0,
+                                 DEFAULT_CHARSET, 0, 0, 0, 0, L"MS Sans Serif");
+        HGDIOBJ old = SelectObject(dc, font);
+        for (HWND child : UiDriver::Children(window)) {
+            const std::wstring text = UiDriver::WindowText(child);
+            const std::wstring kind = UiDriver::ClassName(child);
+            if (text.empty() || (kind != L"Static" && kind != L"Button") || !IsWindowVisible(child))
+                continue;
+            RECT needed = {0, 0, 0, 0};
+            DrawTextW(dc, text.c_str(), -1, &needed, DT_CALCRECT | DT_SINGLELINE);
+            RECT client;
+            GetClientRect(child, &client);
+            const LONG style = GetWindowLongW(child, GWL_STYLE);
+            const LONG type = style & BS_TYPEMASK;
+            // Room the control itself takes beside its text.
+            LONG frame = 0;
+            if (kind == L"Button" && (type == BS_AUTORADIOBUTTON || type == BS_RADIOBUTTON || type == BS_AUTOCHECKBOX))
+                frame = GetSystemMetrics(SM_CXMENUCHECK) + 4;
+            else if (kind == L"Button" && type == BS_GROUPBOX)
+                frame = 16;
+            else if (kind == L"Button")
+                frame = 8;
+            EXPECT_LE(needed.right + frame, client.right) << name.c_str() << ": \"" << std::string(text.begin(), text.end())
+                                                          << "\" is clipped";
+            EXPECT_LE(needed.bottom, client.bottom) << name.c_str();
+        }
+        SelectObject(dc, old);
+        DeleteObject(font);
+        DeleteDC(dc);
+    }
+
+    TestProcess m_saver;
+    HWND m_sheet = nullptr;
+};
+
+TEST_F(SetupSheet, CaptionTabsAndOkWritingOnlyTheDisplayValues)
+{
+    StoreList(L"SavedServers", {L"ALPHA", L"BETA"});
+    StoreList(L"SavedServices", {L"Spooler", L"EventLog"});
+    Open();
+    EXPECT_EQ(UiDriver::WindowText(m_sheet), L"Setup");
+    HWND tabs = FindWindowExW(m_sheet, nullptr, WC_TABCONTROLW, nullptr);
+    ASSERT_EQ(SendMessageW(tabs, TCM_GETITEMCOUNT, 0, 0), 3);
+    EXPECT_EQ(UiDriver::TabText(tabs, 0), L"Display");
+    EXPECT_EQ(UiDriver::TabText(tabs, 1), L"Services");
+    EXPECT_EQ(UiDriver::TabText(tabs, 2), L"About");
+    EXPECT_EQ(SendMessageW(tabs, TCM_GETCURSEL, 0, 0), 0);
+    EXPECT_FALSE(ApplyEnabled());
+    EXPECT_EQ(SendMessageW(Item(IDC_RUNNING_RADIO), BM_GETCHECK, 0, 0), BST_CHECKED);
+    Close(IDOK);
+
+    const struct {
+        LPCWSTR name;
+        DWORD type;
+        size_t size;
+    } written[] = {{L"RunningColor", REG_DWORD, 4}, {L"StoppedColor", REG_DWORD, 4}, {L"PausedColor", REG_DWORD, 4},
+                   {L"OtherColor", REG_DWORD, 4},   {L"ServicesCount", REG_DWORD, 4}, {L"CustomColors", REG_BINARY, 64},
+                   {L"LogFont", REG_BINARY, 92}};
+    for (const auto& value : written) {
+        const StoredValue stored = Stored(value.name);
+        EXPECT_TRUE(stored.exists) << value.name;
+        EXPECT_EQ(stored.type, value.type) << value.name;
+        EXPECT_EQ(stored.bytes.size(), value.size) << value.name;
+    }
+    EXPECT_EQ(StoredDword(L"RunningColor"), 0x0000FF00u);
+    EXPECT_EQ(StoredDword(L"PausedColor"), 0x00007FFBu);
+    EXPECT_EQ(StoredDword(L"ServicesCount"), 2u);
+    EXPECT_EQ(StoredList(L"SavedServers"), (std::vector<std::wstring>{L"ALPHA", L"BETA"}));
+    EXPECT_EQ(StoredList(L"SavedServices"), (std::vector<std::wstring>{L"Spooler", L"EventLog"}));
+}
+
+TEST_F(SetupSheet, ApplyThenCancelKeepsWhatApplyWroteAndCancelAloneWritesNothing)
+{
+    Open();
+    PickCount(0);
+    EXPECT_TRUE(ApplyEnabled());
+    Apply();
+    EXPECT_EQ(StoredDword(L"ServicesCount"), 1u);
+    PickCount(2);
+    Close(IDCANCEL);
+    EXPECT_EQ(StoredDword(L"ServicesCount"), 1u);
+
+    SHDeleteKeyW(HKEY_CURRENT_USER, kSettingsKey);
+    Open();
+    PickCount(3);
+    Close(IDCANCEL);
+    EXPECT_FALSE(Stored(L"ServicesCount").exists);
+    EXPECT_FALSE(Stored(L"LogFont").exists);
+}
+
+TEST_F(SetupSheet, CountListEndsAtTheSavedPairsOrTheCapacity)
+{
+    const int capacity = CapacityFor(DefaultLineFont());
+    ASSERT_GT(capacity, 3);
+    Open();
+    std::vector<std::wstring> choices = CountChoices();
+    ASSERT_EQ(static_cast<int>(choices.size()), capacity);
+    EXPECT_EQ(choices.front(), L"1");
+    EXPECT_EQ(choices.back(), std::to_wstring(capacity));
+    EXPECT_EQ(CountSelection(), 4);
+    Close(IDCANCEL);
+
+    StoreDword(L"ServicesCount", 5);
+    StoreList(L"SavedServers", {L"A", L"B", L"C"});
+    StoreList(L"SavedServices", {L"x", L"y", L"z"});
+    Open();
+    EXPECT_EQ(CountChoices(), (std::vector<std::wstring>{L"1", L"2", L"3"}));
+    EXPECT_EQ(CountSelection(), 2);
+    EXPECT_FALSE(ApplyEnabled());
+    Close(IDOK);
+    EXPECT_EQ(StoredDword(L"ServicesCount"), 3u);
+}
+
+TEST_F(SetupSheet, AFontTooTallForOneLineLeavesTheListEmptyAndStoresZero)
+{
+    LOGFONTW font = DefaultLineFont();
+    font.lfHeight = -(GetSystemMetrics(SM_CYSCREEN) + 10);
+    ASSERT_EQ(CapacityFor(font), 0);
+    BYTE bytes[RegistryFormat::kLogFontBytes];
+    RegistryFormat::EncodeLogFont(font, bytes);
+    Store(L"LogFont", REG_BINARY, bytes, sizeof(bytes));
+    Open();
+    EXPECT_TRUE(CountChoices().empty());
+    EXPECT_EQ(CountSelection(), CB_ERR);
+    Close(IDOK);
+    EXPECT_EQ(StoredDword(L"ServicesCount"), 0u);
+}
+
+TEST_F(SetupSheet, SwatchesShowTheStoredColoursAndAPausedChoiceRepaintsTheThird)
+{
+    StoreDword(L"RunningColor", 0x00123456);
+    StoreDword(L"OtherColor", 0x00654321);
+    Open();
+    EXPECT_EQ(SwatchColor(IDC_RUNNING_SWATCH), 0x00123456u);
+    EXPECT_EQ(SwatchColor(IDC_STOPPED_SWATCH), 0x000000FFu);
+    EXPECT_EQ(SwatchColor(IDC_OTHER_SWATCH), 0x00654321u);
+
+    // Cancelling the colour dialog changes nothing.
+    HWND dialog = OpenColorDialog();
+    ASSERT_NE(dialog, nullptr);
+    UiDriver::ClickButton(dialog, IDCANCEL);
+    Sleep(300);
+    EXPECT_FALSE(ApplyEnabled());
+    EXPECT_EQ(SwatchColor(IDC_RUNNING_SWATCH), 0x00123456u);
+
+    SendMessageW(Item(IDC_PAUSED_RADIO), BM_CLICK, 0, 0);
+    dialog = OpenColorDialog();
+    ASSERT_NE(dialog, nullptr);
+    const wchar_t* const blue[3] = {L"0", L"0", L"255"};
+    for (int i = 0; i < 3; ++i)
+        SendMessageW(GetDlgItem(dialog, kColorEdits[i]), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(blue[i]));
+    UiDriver::ClickButton(dialog, IDOK);
+    for (int i = 0; i < 200 && !ApplyEnabled(); ++i)
+        Sleep(25);
+    EXPECT_TRUE(ApplyEnabled());
+    EXPECT_EQ(SwatchColor(IDC_PAUSED_SWATCH), 0x00FF0000u);
+    EXPECT_EQ(SwatchColor(IDC_OTHER_SWATCH), 0x00654321u);
+    Close(IDOK);
+    EXPECT_EQ(StoredDword(L"PausedColor"), 0x00FF0000u);
+    EXPECT_EQ(StoredDword(L"OtherColor"), 0x00654321u);
+}
+
+TEST_F(SetupSheet, AboutPageShowsSixCentredLinesEndingWithTheAddress)
+{
+    Open();
+    ShowTab(2);
+    HWND page = Page();
+    std::vector<std::wstring> lines;
+    for (HWND child : UiDriver::Children(page))
+        if (UiDriver::ClassName(child) == L"Static") {
+            EXPECT_EQ(GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK, SS_CENTER);
+            lines.push_back(UiDriver::WindowText(child));
+        }
+    ASSERT_EQ(lines.size(), 6u);
+    EXPECT_EQ(lines[0], L"Quorvane Screen Saver");
+    EXPECT_EQ(lines[1], L"Version 1.0.2");
+    EXPECT_EQ(lines[3], L"Looking for system utilities ?");
+    EXPECT_EQ(lines[4], L"Visit our web site at");
+    EXPECT_EQ(UiDriver::WindowText(GetDlgItem(page, IDC_WEB_LINK)), MAKER_URL);
+    Close(IDOK);
+    EXPECT_FALSE(Stored(L"SavedServices").exists);
+}
+
+TEST_F(SetupSheet, PagesAreSavedAsPicturesAndNoTextIsClipped)
+{
+    Open();
+    const wchar_t* const names[] = {L"setup-display", L"setup-services", L"setup-about"};
+    const int pages = static_cast<int>(SendMessageW(FindWindowExW(m_sheet, nullptr, WC_TABCONTROLW, nullptr),
+                                                    TCM_GETITEMCOUNT, 0, 0));
+    for (int i = 0; i < pages && i < 3; ++i) {
+        ShowTab(i);
+        Sleep(300);
+        CheckLayout(Page(), names[i]);
+    }
+    CheckLayout(m_sheet, L"setup-sheet");
+    Close(IDCANCEL);
+}
+
+TEST_F(SetupSheet, MalformedStoredValuesOpenSoundlyAndOkWritesWellFormedOnes)
+{
+    StoreList(L"SavedServers", {L"A", L"B", L"C"});
+    StoreList(L"SavedServices", {L"x"});
+    StoreDword(L"ServicesCount", static_cast<DWORD>(-7));
+    LOGFONTW font = DefaultLineFont();
+    for (int i = 0; i < LF_FACESIZE; ++i)
+        font.lfFaceName[i] = static_cast<wchar_t>(0x4E00 + i * 37);
+    Store(L"LogFont", REG_BINARY, &font, sizeof(font));
+    Open();
+    EXPECT_EQ(CountChoices(), (std::vector<std::wstring>{L"1"}));
+    Close(IDOK);
+    EXPECT_EQ(StoredDword(L"ServicesCount"), 1u);
+    const StoredValue stored = Stored(L"LogFont");
+    ASSERT_EQ(stored.bytes.size(), 92u);
+    EXPECT_EQ(stored.bytes[90] | stored.bytes[91], 0) << "the face name must end inside its field";
+
+    StoreDword(L"ServicesCount", 100000);
+    Open();
+    Close(IDOK);
+    EXPECT_EQ(StoredDword(L"ServicesCount"), 1u);
+}
+
+// The swatch objects themselves, in this process: their brush is their colour.
+COLORREF BrushColor(HBRUSH brush)
+{
+    LOGBRUSH info = {};
+    GetObjectW(brush, sizeof(info), &info);
+    return info.lbColor;
+}
+
+TEST(ColorSwatch, StateNamesMatchIgnoringCaseAndAnyOtherNameIsBlack)
+{
+    SHDeleteKeyW(HKEY_CURRENT_USER, kSettingsKey);
+    StoreDword(L"RunningColor", 0x00ABCDEF);
+    StoreDword(L"OtherColor", 0x00010203);
+    EXPECT_EQ(BrushColor(CColorSwatch(L"running").GetBrush()), 0x00ABCDEFu);
+    EXPECT_EQ(BrushColor(CColorSwatch(L"RUNNING").GetBrush()), 0x00ABCDEFu);
+    EXPECT_EQ(BrushColor(CColorSwatch(L"oTHER").GetBrush()), 0x00010203u);
+    EXPECT_EQ(BrushColor(CColorSwatch(L"Paused").GetBrush()), 0x00007FFBu);
+    EXPECT_EQ(BrushColor(CColorSwatch(L"Others").GetBrush()), 0u);
+    SHDeleteKeyW(HKEY_CURRENT_USER, kSettingsKey);
+}
+
+TEST(ColorSwatch, SetColorKeepsExactlyOneBrush)
+{
+    CColorSwatch swatch(L"Stopped");
+    HBRUSH first = swatch.GetBrush();
+    swatch.SetColor(0x00112233);
+    EXPECT_EQ(GetObjectType(first), 0u) << "the earlier brush must be deleted";
+    EXPECT_EQ(BrushColor(swatch.GetBrush()), 0x00112233u);
+}
+
+}
