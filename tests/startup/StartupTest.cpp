@@ -126,10 +126,20 @@ TEST_F(Startup, UnrecognisedSwitchesShowTheWholeCommandLine)
     }
 }
 
-TEST_F(Startup, ConfigurationEndsCleanlyUntilItsSheetExists)
+TEST_F(Startup, ConfigurationOpensTheSetupSheetWithoutOwnerAndEndsWithIt)
 {
-    for (const wchar_t* arguments : {L"", L"/c", L"c:1234", L"/C:99 extra"})
-        ExpectCleanEndWithoutWindow(arguments);
+    for (const wchar_t* arguments : {L"", L"/c", L"c:1234", L"/C:99 extra"}) {
+        SCOPED_TRACE(std::string(arguments, arguments + lstrlenW(arguments)));
+        TestProcess saver;
+        ASSERT_TRUE(saver.Start(SaverCommand(arguments)));
+        HWND sheet = saver.WaitForWindow(L"#32770", L"Setup", kWindowTimeout);
+        ASSERT_NE(sheet, nullptr);
+        EXPECT_EQ(GetWindow(sheet, GW_OWNER), nullptr);
+        UiDriver::ClickButton(sheet, IDCANCEL);
+        DWORD code = 99;
+        ASSERT_TRUE(saver.WaitForExit(kExitTimeout, &code));
+        EXPECT_EQ(code, 0u);
+    }
 }
 
 TEST_F(Startup, PreviewWithoutAUsableParentEndsCleanly)
