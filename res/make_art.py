@@ -7,7 +7,9 @@ Writes
   state colours (green running, orange paused, red stopped);
 - intro.bmp: the 281 x 364 intro picture, 8 bits per pixel, RLE8 with a 256-colour
   palette; its text is set in Liberation Sans by ImageMagick, the rest is Python;
-- blank.cur: the invisible 32 x 32 cursor (AND mask all ones, XOR all zeros).
+- blank.cur: the invisible 32 x 32 cursor (AND mask all ones, XOR all zeros);
+- link_page.ico: a page of text with a globe over its lower right corner, 32 x 32;
+- hand.cur: the 32 x 32 pointing hand of web links, hot spot at the index fingertip.
 """
 import struct
 import subprocess
@@ -23,6 +25,7 @@ VGA = [
 ]
 BLACK, DGRAY, LGRAY, WHITE = 0, 8, 7, 15
 GREEN, RED, YELLOW, DYELLOW, NAVY = 10, 9, 11, 3, 4
+DGREEN, BLUE = 2, 12
 CLEAR = None
 
 
@@ -73,15 +76,98 @@ def icon_image(grid):
     return header + palette + b''.join(xor_rows) + b''.join(and_rows)
 
 
-def write_ico(path, grids):
+def write_ico(path, grids, hotspot=None):
+    """An icon file, or with a hot spot (x, y) a cursor file: the two share one layout."""
     images = [icon_image(g) for g in grids]
-    out = struct.pack('<HHH', 0, 1, len(images))
+    out = struct.pack('<HHH', 0, 1 if hotspot is None else 2, len(images))
     offset = 6 + 16 * len(images)
     for g, data in zip(grids, images):
         n = len(g)
-        out += struct.pack('<BBBBHHII', n % 256, n % 256, 16, 0, 1, 4, len(data), offset)
+        # Cursors keep the hot spot where icons keep planes and bit count.
+        extra = (1, 4) if hotspot is None else hotspot
+        out += struct.pack('<BBBBHHII', n % 256, n % 256, 16, 0, *extra, len(data), offset)
         offset += len(data)
     path.write_bytes(out + b''.join(images))
+
+
+def outlined(fill, size, colour):
+    """A grid with the cells of fill in colour and every cell touching them side-on in black."""
+    g = [[CLEAR] * size for _ in range(size)]
+    for x, y in fill:
+        g[y][x] = colour
+    for x, y in fill:
+        for nx, ny in ((x - 1, y), (x + 1, y), (x, y - 1), (x, y + 1)):
+            if 0 <= nx < size and 0 <= ny < size and (nx, ny) not in fill:
+                g[ny][nx] = BLACK
+    return g
+
+
+def page_and_globe():
+    """Icon 132: a page with a folded corner and grey text lines, a globe over its lower right."""
+    g = [[CLEAR] * 32 for _ in range(32)]
+    left, top, right, bottom, fold = 3, 1, 22, 29, 6
+    for y in range(top, bottom + 1):
+        for x in range(left, right + 1):
+            if x - (right - fold) > y - top:          # cut off by the fold
+                continue
+            edge = x in (left, right) or y in (top, bottom) or x - (right - fold) == y - top
+            g[y][x] = BLACK if edge else WHITE
+    for i in range(1, fold):                        # the folded-over flap
+        for x in range(right - fold + 1, right - fold + i + 1):
+            g[top + i][x] = LGRAY
+    for x in range(right - fold, right + 1):
+        g[top + fold][x] = BLACK
+    for y in range(top, top + fold + 1):
+        g[y][right - fold] = BLACK
+    lines = [(6, 14), (6, 12), (6, 18), (6, 17), (6, 19), (6, 15), (6, 18), (6, 11)]
+    for i, (x0, x1) in enumerate(lines):
+        for x in range(x0, x1 + 1):
+            g[6 + 3 * i][x] = DGRAY if i else BLACK   # the first line is the page's title
+    # The globe: blue sea, green land, navy meridians and parallels, black rim.
+    cx, cy, r = 22.0, 22.0, 8.8
+    land = [(-0.40, -0.30, 0.36, 0.42), (-0.15, 0.45, 0.22, 0.28), (0.45, -0.05, 0.30, 0.50)]
+
+    def inside(x, y):
+        return ((x + 0.5 - cx) / r) ** 2 + ((y + 0.5 - cy) / r) ** 2 <= 1.0
+
+    for y in range(32):
+        for x in range(32):
+            if not inside(x, y):
+                continue
+            if not all(inside(x + dx, y + dy) for dx, dy in ((-1, 0), (1, 0), (0, -1), (0, 1))):
+                g[y][x] = BLACK
+                continue
+            nx, ny = (x + 0.5 - cx) / r, (y + 0.5 - cy) / r
+            c = BLUE
+            if any(((nx - lx) / w) ** 2 + ((ny - ly) / h) ** 2 <= 1 for lx, ly, w, h in land):
+                c = GREEN if nx + ny < 0.5 else DGREEN   # land in shade towards the lower right
+            half = (1 - ny * ny) ** 0.5 * r
+            px = x + 0.5 - cx
+            if any(abs(px - k * half) < 0.5 for k in (-0.55, 0, 0.55)) or \
+               any(abs(y + 0.5 - (cy + k * r)) < 0.5 for k in (-0.5, 0, 0.5)):
+                c = NAVY
+            g[y][x] = c
+    return g
+
+
+def pointing_hand():
+    """Cursor 130: a white hand, black outline, index finger up; its tip's top pixel is (8, 3)."""
+    fill = set()
+
+    def block(x0, y0, x1, y1):
+        fill.update((x, y) for y in range(y0, y1 + 1) for x in range(x0, x1 + 1))
+
+    block(7, 4, 9, 17)                    # index finger
+    block(11, 11, 13, 17)                 # middle finger
+    block(15, 12, 17, 17)                 # ring finger
+    block(19, 13, 21, 18)                 # little finger
+    block(7, 18, 21, 22)                  # palm
+    block(8, 23, 20, 24)
+    block(9, 25, 19, 27)                  # wrist
+    for y, x0 in ((16, 3), (17, 2), (18, 2), (19, 3), (20, 4), (21, 5), (22, 6)):
+        block(x0, y, 5, y)                # thumb, parted from the index finger until the palm
+    block(6, 19, 6, 22)
+    return outlined(fill, 32, WHITE)
 
 
 INTRO_W, INTRO_H = 281, 364
@@ -181,6 +267,8 @@ def main():
     write_ico(out / 'app.ico', [monitor(32), monitor(16)])
     write_intro(out / 'intro.bmp', url)
     write_blank_cursor(out / 'blank.cur')
+    write_ico(out / 'link_page.ico', [page_and_globe()])
+    write_ico(out / 'hand.cur', [pointing_hand()], hotspot=(8, 3))
 
 
 if __name__ == '__main__':

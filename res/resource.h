@@ -7,16 +7,24 @@
 #define IDS_SERVICE 104
 #define IDS_PROPERTIES 106
 
+// Menus
+#define IDR_LINK_MENU 103
+
 // Icons
 #define IDI_APPLICATION_ICON 128
+#define IDI_LINK_PAGE 132
 
 // Cursors
 #define IDC_BLANK 129
+// winuser.h names the system's hand IDC_HAND too; this program means its own cursor.
+#undef IDC_HAND
+#define IDC_HAND 130
 
 // Bitmaps
 #define IDB_INTRO 131
 
 // Dialog templates
+#define IDD_LINK_PAGE 106
 #define IDD_DISPLAY_PAGE 133
 #define IDD_SERVICES_PAGE 135
 #define IDD_ADD_SERVICES 139
@@ -54,3 +62,13 @@
 
 // About page controls
 #define IDC_WEB_LINK 1044
+
+// Link properties page controls
+#define IDC_LINK_ADDRESS_LABEL 1006
+#define IDC_LINK_URL 1007
+#define IDC_LINK_TEXT 1014
+
+// Link context menu commands
+#define ID_LINK_COPY_SHORTCUT 32771
+#define ID_LINK_PROPERTIES 32773
+#define ID_LINK_OPEN 32776
