@@ -8,8 +8,19 @@ CPropertySheet* g_startingSheet = nullptr;
 }
 
 CPropertySheet::CPropertySheet(LPCWSTR caption, CWnd* parent, UINT selectPage)
-    : m_strCaption(caption), m_pParentWnd(parent), m_nStartPage(selectPage)
+    : m_psh(), m_strCaption(caption), m_pParentWnd(parent)
 {
+    m_psh.dwSize = sizeof(m_psh);
+    m_psh.dwFlags = PSH_PROPSHEETPAGE | PSH_USECALLBACK;
+    m_psh.hInstance = AfxGetInstanceHandle();
+    m_psh.nStartPage = selectPage;
+    m_psh.pfnCallback = &CPropertySheet::SheetCallback;
+}
+
+CPropertySheet::CPropertySheet(UINT captionId, CWnd* parent, UINT selectPage)
+    : CPropertySheet(static_cast<LPCWSTR>(nullptr), parent, selectPage)
+{
+    m_strCaption.LoadString(captionId);
 }
 
 INT_PTR CPropertySheet::DoModal()
@@ -19,16 +30,14 @@ INT_PTR CPropertySheet::DoModal()
     std::vector<PROPSHEETPAGEW> pages;
     for (CPropertyPage* page : m_pages)
         pages.push_back(page->m_psp);
-    PROPSHEETHEADERW header = {};
-    header.dwSize = sizeof(header);
-    header.dwFlags = PSH_PROPSHEETPAGE | PSH_USECALLBACK;
-    header.hwndParent = m_pParentWnd != nullptr ? m_pParentWnd->GetSafeHwnd() : nullptr;
-    header.hInstance = AfxGetInstanceHandle();
+    PROPSHEETHEADERW header = m_psh;
+    // Without a parent the sheet has no owner; with one, it disables that window's top level.
+    header.hwndParent = m_pParentWnd != nullptr ? GetSafeOwner(m_pParentWnd) : nullptr;
     header.pszCaption = m_strCaption;
     header.nPages = static_cast<UINT>(pages.size());
-    header.nStartPage = m_nStartPage < header.nPages ? m_nStartPage : 0;
+    if (header.nStartPage >= header.nPages)
+        header.nStartPage = 0;
     header.ppsp = pages.data();
-    header.pfnCallback = &CPropertySheet::SheetCallback;
     g_startingSheet = this;
     const INT_PTR result = PropertySheetW(&header);
     g_startingSheet = nullptr;

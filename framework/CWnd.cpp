@@ -72,8 +72,9 @@ CWnd* CWnd::FromHandlePermanent(HWND window)
 
 HWND CWnd::GetSafeOwner(CWnd* parent)
 {
+    // A modal window disables its owner, so the owner must be the top-level window, not a child.
     if (parent != nullptr && parent->m_hWnd != nullptr)
-        return parent->m_hWnd;
+        return GetAncestor(parent->m_hWnd, GA_ROOT);
     HWND active = GetActiveWindow();
     return active != nullptr ? GetAncestor(active, GA_ROOT) : nullptr;
 }
@@ -280,6 +281,12 @@ LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
     }
     case WM_HELP:
         return OnHelpInfo(reinterpret_cast<HELPINFO*>(lParam)) ? TRUE : Default();
+    case WM_CONTEXTMENU:
+        OnContextMenu(reinterpret_cast<HWND>(wParam), point);
+        return 0;
+    case WM_CAPTURECHANGED:
+        OnCaptureChanged(reinterpret_cast<HWND>(lParam));
+        return 0;
     default:
         return Default();
     }
@@ -361,6 +368,16 @@ BOOL CWnd::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result)
 BOOL CWnd::OnHelpInfo(HELPINFO*)
 {
     return FALSE;
+}
+
+void CWnd::OnContextMenu(HWND, POINT)
+{
+    Default();
+}
+
+void CWnd::OnCaptureChanged(HWND)
+{
+    Default();
 }
 
 BOOL CWnd::OnChildNotify(UINT, WPARAM, LPARAM, LRESULT*)

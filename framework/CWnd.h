@@ -81,6 +81,9 @@ protected:
     virtual BOOL OnCommand(WPARAM wParam, LPARAM lParam);
     virtual BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result);
     virtual BOOL OnHelpInfo(HELPINFO* info);
+    // point is in screen coordinates; (-1, -1) when the keyboard asked.
+    virtual void OnContextMenu(HWND window, POINT point);
+    virtual void OnCaptureChanged(HWND newOwner);
 
 public:
     // A message a control sent its parent, handed back to the control's object: TRUE with

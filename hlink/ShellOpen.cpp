@@ -6,7 +6,8 @@ BOOL ShellOpen(HWND owner, LPCWSTR location)
 {
     SHELLEXECUTEINFOW info = {};
     info.cbSize = sizeof(info);
-    info.fMask = SEE_MASK_NOCLOSEPROCESS;
+    // The program shows no failures; without NO_UI the shell would put up its own error box.
+    info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
     info.hwnd = owner;
     info.lpVerb = L"open";
     info.lpFile = location;

@@ -16,9 +16,7 @@
 
 // Cursors
 #define IDC_BLANK 129
-// winuser.h names the system's hand IDC_HAND too; this program means its own cursor.
-#undef IDC_HAND
-#define IDC_HAND 130
+#define IDC_LINK_HAND 130
 
 // Bitmaps
 #define IDB_INTRO 131

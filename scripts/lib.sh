@@ -8,7 +8,7 @@ PACKAGES=(
   cmake make python3
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine wine64 xvfb x11-utils imagemagick
-  googletest fonts-liberation
+  googletest fonts-liberation locales
 )
 
 # Installs only what is missing, so a second run costs a dpkg query.
@@ -17,12 +17,15 @@ ensure_packages() {
   for p in "${PACKAGES[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
   done
-  [ ${#missing[@]} -eq 0 ] && return 0
-  echo "Installing: ${missing[*]}"
   local sudo=""
   [ "$(id -u)" -ne 0 ] && sudo=sudo
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  if [ ${#missing[@]} -ne 0 ]; then
+    echo "Installing: ${missing[*]}"
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  fi
+  # Wine takes a program's interface language from its Unix locale; the French checks need one.
+  locale -a 2>/dev/null | grep -qx 'fr_FR.utf8' || $sudo localedef -i fr_FR -c -f UTF-8 fr_FR.UTF-8
 }
 
 build_all() {

@@ -3,7 +3,7 @@
 #include "res/resource.h"
 #include "settings/CRegistryKey.h"
 #include "settings/RegistryFormat.h"
-#include "tests/driver/TestProcess.h"
+#include "tests/driver/SetupSession.h"
 #include "tests/driver/UiDriver.h"
 #include "BuildSettings.h"
 
@@ -18,7 +18,6 @@ namespace {
 
 const wchar_t* const kSettingsKey = L"Software\\Zentrix\\ScreenSaver\\Quorvane Screen Saver";
 const DWORD kTimeout = 20000;
-const int kApplyButton = 0x3021;
 // The colour dialog's red, green and blue boxes.
 const int kColorEdits[3] = {706, 707, 708};
 
@@ -114,42 +113,20 @@ protected:
     void SetUp() override { SHDeleteKeyW(HKEY_CURRENT_USER, kSettingsKey); }
     void TearDown() override
     {
-        m_saver.Kill();
+        m_setup.Process().Kill();
         SHDeleteKeyW(HKEY_CURRENT_USER, kSettingsKey);
     }
 
     void Open()
     {
-        const std::wstring command = UiDriver::Quoted(UiDriver::PathFromEnvironment("QSS_SCR")) + L" /c";
-        ASSERT_TRUE(m_saver.Start(command));
-        m_sheet = m_saver.WaitForWindow(L"#32770", L"Setup", kTimeout);
-        ASSERT_NE(m_sheet, nullptr);
-        ASSERT_NE(Page(), nullptr);
+        ASSERT_TRUE(m_setup.Open());
+        m_sheet = m_setup.Sheet();
     }
-
-    HWND Page() const { return reinterpret_cast<HWND>(SendMessageW(m_sheet, PSM_GETCURRENTPAGEHWND, 0, 0)); }
-    HWND Item(int id) const { return GetDlgItem(Page(), id); }
-    void ShowTab(int index) const { SendMessageW(m_sheet, PSM_SETCURSEL, static_cast<WPARAM>(index), 0); }
-    bool ApplyEnabled() const { return IsWindowEnabled(GetDlgItem(m_sheet, kApplyButton)) != FALSE; }
-    void Press(int id) const { UiDriver::ClickButton(m_sheet, id); }
-
-    // Presses a button of the sheet and waits for the program to end.
-    void Close(int id)
-    {
-        Press(id);
-        DWORD code = 99;
-        ASSERT_TRUE(m_saver.WaitForExit(kTimeout, &code));
-        EXPECT_EQ(code, 0u);
-    }
-
-    // Applies and waits until the sheet has handled it (Apply is disabled again).
-    void Apply()
-    {
-        Press(kApplyButton);
-        for (int i = 0; i < 200 && ApplyEnabled(); ++i)
-            Sleep(25);
-        EXPECT_FALSE(ApplyEnabled());
-    }
+    HWND Page() const { return m_setup.Page(); }
+    HWND Item(int id) const { return m_setup.Item(id); }
+    bool ApplyEnabled() const { return m_setup.ApplyEnabled(); }
+    void Close(int id) { EXPECT_TRUE(m_setup.Close(id)); }
+    void Apply() { EXPECT_TRUE(m_setup.Apply()); }
 
     std::vector<std::wstring> CountChoices() const
     {
@@ -176,12 +153,7 @@ protected:
     HWND OpenColorDialog() const
     {
         PostMessageW(Page(), WM_COMMAND, MAKEWPARAM(IDC_COLORS, BN_CLICKED), reinterpret_cast<LPARAM>(Item(IDC_COLORS)));
-        for (int i = 0; i < 400; ++i) {
-            HWND dialog = m_saver.WaitForWindow(L"#32770", nullptr, 50);
-            if (dialog != nullptr && dialog != m_sheet)
-                return dialog;
-        }
-        return nullptr;
+        return m_setup.WaitForOtherWindow(L"#32770", 20000);
     }
 
     // The colour at the middle of a swatch, the n-th the page made (Running, Stopped, Paused, Other).
@@ -235,7 +207,7 @@ protected:
         DeleteDC(dc);
     }
 
-    TestProcess m_saver;
+    SetupSession m_setup;
     HWND m_sheet = nullptr;
 };
 
@@ -369,7 +341,7 @@ TEST_F(SetupSheet, SwatchesShowTheStoredColoursAndAPausedChoiceRepaintsTheThird)
 TEST_F(SetupSheet, AboutPageShowsSixCentredLinesEndingWithTheAddress)
 {
     Open();
-    ShowTab(2);
+    ASSERT_TRUE(m_setup.ShowTab(L"About"));
     HWND page = Page();
     std::vector<std::wstring> lines;
     for (HWND child : UiDriver::Children(page))
@@ -390,13 +362,10 @@ TEST_F(SetupSheet, AboutPageShowsSixCentredLinesEndingWithTheAddress)
 TEST_F(SetupSheet, PagesAreSavedAsPicturesAndNoTextIsClipped)
 {
     Open();
-    const wchar_t* const names[] = {L"setup-display", L"setup-services", L"setup-about"};
-    const int pages = static_cast<int>(SendMessageW(FindWindowExW(m_sheet, nullptr, WC_TABCONTROLW, nullptr),
-                                                    TCM_GETITEMCOUNT, 0, 0));
-    for (int i = 0; i < pages && i < 3; ++i) {
-        ShowTab(i);
+    for (const wchar_t* tab : {L"Display", L"Services", L"About"}) {
+        ASSERT_TRUE(m_setup.ShowTab(tab));
         Sleep(300);
-        CheckLayout(Page(), names[i]);
+        CheckLayout(Page(), std::wstring(L"setup-") + tab);
     }
     CheckLayout(m_sheet, L"setup-sheet");
     Close(IDCANCEL);

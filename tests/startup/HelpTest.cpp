@@ -2,6 +2,7 @@
 #include "app/CServicesSaverApp.h"
 #include "tests/driver/TestProcess.h"
 #include "tests/driver/UiDriver.h"
+#include "tests/driver/UrlRecorder.h"
 
 #include <gtest/gtest.h>
 #include <shlwapi.h>
@@ -12,65 +13,12 @@
 
 namespace {
 
-// Wine's shell reads URL handlers from the machine's classes, not the user's.
-const wchar_t* const kHttpCommand = L"Software\\Classes\\http\\shell\\open\\command";
-
 class Help : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        const std::wstring recorder = UiDriver::PathFromEnvironment("QSS_RECORDER");
-        ASSERT_FALSE(recorder.empty());
-        const std::wstring command = UiDriver::Quoted(recorder) + L" %1";
-        HKEY key;
-        ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, kHttpCommand, 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &key,
-                                  nullptr),
-                  0);
-        DWORD size = sizeof(m_original);
-        RegQueryValueExW(key, nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(m_original), &size);
-        RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
-                       static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t)));
-        RegCloseKey(key);
+    void SetUp() override { ASSERT_TRUE(m_recorder.Ready()); }
+    std::string Recorded(size_t lines) const { return m_recorder.Recorded(lines); }
 
-        wchar_t temp[MAX_PATH];
-        GetTempPathW(MAX_PATH, temp);
-        m_record = std::wstring(temp) + L"qss-help-record.txt";
-        DeleteFileW(m_record.c_str());
-        SetEnvironmentVariableW(L"QSS_RECORD_FILE", m_record.c_str());
-    }
-
-    void TearDown() override
-    {
-        HKEY key;
-        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kHttpCommand, 0, KEY_WRITE, &key) == 0) {
-            RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(m_original),
-                           static_cast<DWORD>((lstrlenW(m_original) + 1) * sizeof(wchar_t)));
-            RegCloseKey(key);
-        }
-        DeleteFileW(m_record.c_str());
-    }
-
-    // What the recorder wrote, once it has written it.
-    std::string Recorded(size_t lines) const
-    {
-        std::string text;
-        for (int i = 0; i < 200; ++i) {
-            std::ifstream file(m_record.c_str());
-            std::stringstream content;
-            content << file.rdbuf();
-            text = content.str();
-            size_t count = 0;
-            for (char c : text)
-                count += c == '\n';
-            if (count >= lines)
-                break;
-            Sleep(50);
-        }
-        return text;
-    }
-
-    std::wstring m_record;
-    wchar_t m_original[1024] = {};
+    UrlRecorder m_recorder;
 };
 
 TEST_F(Help, HelpCommandOpensTheMakersPage)
