@@ -28,4 +28,7 @@ void ClickMouseAt(int x, int y, bool right = false);
 // The screen's pixels in the rectangle, row by row, as COLORREF values.
 std::vector<COLORREF> CaptureScreen(const RECT& area);
 
+// Live GDI objects of another process, or -1 when its handle table cannot be read.
+int GdiObjectCount(DWORD processId);
+
 }
