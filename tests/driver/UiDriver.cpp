@@ -1,6 +1,7 @@
 #include "tests/driver/UiDriver.h"
 
 #include <commctrl.h>
+#include <winternl.h>
 
 #include <cstdlib>
 
@@ -127,7 +128,6 @@ std::vector<COLORREF> CaptureScreen(const RECT& area)
     return pixels;
 }
 
-
 namespace {
 // A block of memory inside another process, for messages whose structures hold pointers.
 class RemoteBlock {
@@ -236,6 +236,42 @@ bool SaveScreenshot(const RECT& area, const std::wstring& fileName)
               WriteFile(out, rows.data(), static_cast<DWORD>(rows.size()), &written, nullptr);
     CloseHandle(out);
     return ok;
+}
+
+// GetGuiResources answers 0 under Wine. The handle table the process's PEB points to (as on
+// Windows) holds one entry per live GDI object, with a non-zero type.
+int GdiObjectCount(DWORD processId)
+{
+    struct HandleEntry {
+        UINT64 object;
+        ULONG owner;
+        USHORT unique;
+        UCHAR type;
+        UCHAR flags;
+        UINT64 user;
+    };
+    constexpr size_t kPebGdiTableOffset = 0xF8;
+    constexpr size_t kMaxHandles = 0x10000;
+    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId);
+    if (process == nullptr)
+        return -1;
+    PROCESS_BASIC_INFORMATION basic = {};
+    UINT64 table = 0;
+    std::vector<HandleEntry> entries(kMaxHandles);
+    const bool read =
+        NtQueryInformationProcess(process, ProcessBasicInformation, &basic, sizeof(basic), nullptr) == 0 &&
+        ReadProcessMemory(process, static_cast<BYTE*>(static_cast<void*>(basic.PebBaseAddress)) + kPebGdiTableOffset,
+                          &table, sizeof(table), nullptr) &&
+        table != 0 &&
+        ReadProcessMemory(process, reinterpret_cast<void*>(table), entries.data(),
+                          entries.size() * sizeof(HandleEntry), nullptr);
+    CloseHandle(process);
+    if (!read)
+        return -1;
+    int count = 0;
+    for (const HandleEntry& entry : entries)
+        count += entry.type != 0;
+    return count;
 }
 
 }

@@ -34,4 +34,7 @@ std::vector<COLORREF> CaptureScreen(const RECT& area);
 // Writes the screen's rectangle as a 24-bit BMP under the test output directory (QSS_OUT).
 bool SaveScreenshot(const RECT& area, const std::wstring& fileName);
 
+// Live GDI objects of another process, or -1 when its handle table cannot be read.
+int GdiObjectCount(DWORD processId);
+
 }

@@ -1,14 +1,19 @@
 // The saver's windows end to end: the built program under Wine, read from the screen.
 #include "tests/driver/TestProcess.h"
+#include "display/AnimationLayout.h"
 #include "settings/CRegistryKey.h"
+#include "settings/CSaverSettings.h"
 #include "tests/driver/UiDriver.h"
 #include "ProbeService.h"
 
 #include <gtest/gtest.h>
 #include <shlwapi.h>
 
+#include <algorithm>
+#include <memory>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -52,11 +57,83 @@ std::vector<COLORREF> IntroFromResources(int* width, int* height)
     return pixels;
 }
 
+RECT Screen()
+{
+    return RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+}
+
 std::set<COLORREF> ColoursOnScreen()
 {
-    const RECT screen = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-    const std::vector<COLORREF> pixels = UiDriver::CaptureScreen(screen);
+    const std::vector<COLORREF> pixels = UiDriver::CaptureScreen(Screen());
     return std::set<COLORREF>(pixels.begin(), pixels.end());
+}
+
+// Black and the four default state colours: all the animation ever shows.
+const std::set<COLORREF> kAnimationColours = {RGB(0, 0, 0), 0x0000FF00, 0x000000FF, 0x00007FFB, 0x00FF0000};
+
+// Height of a line in the default font, measured as the saver measures its lines.
+int LineHeight()
+{
+    const CSaverSettings defaults;
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, CreateFontIndirectW(&defaults.LogFont));
+    SIZE size = {};
+    GetTextExtentPoint32W(dc, L"A", 1, &size);
+    DeleteObject(SelectObject(dc, old));
+    DeleteDC(dc);
+    return size.cy;
+}
+
+// Marks the rows of a captured area that show anything but black.
+void MarkLitRows(const std::vector<COLORREF>& pixels, int width, std::vector<bool>& rows)
+{
+    for (size_t i = 0; i < pixels.size(); ++i)
+        if (pixels[i] != RGB(0, 0, 0))
+            rows[i / static_cast<size_t>(width)] = true;
+}
+
+// Runs of marked rows, as [top, bottom).
+std::vector<std::pair<int, int>> Bands(const std::vector<bool>& lit)
+{
+    std::vector<std::pair<int, int>> bands;
+    for (int y = 0; y < static_cast<int>(lit.size()); ++y)
+        if (lit[static_cast<size_t>(y)] && (y == 0 || !lit[static_cast<size_t>(y - 1)]))
+            bands.emplace_back(y, y + 1);
+        else if (lit[static_cast<size_t>(y)])
+            bands.back().second = y + 1;
+    return bands;
+}
+
+// Each band must lie inside its own row of the layout, every row having one.
+void ExpectOneBandPerRow(const std::vector<bool>& lit, int clientHeight, int rowCount)
+{
+    const std::vector<std::pair<int, int>> bands = Bands(lit);
+    ASSERT_EQ(bands.size(), static_cast<size_t>(rowCount)) << "rows with lines";
+    const int height = LineHeight();
+    const int gap = AnimationLayout::RowGap(clientHeight, rowCount, height);
+    for (int i = 0; i < rowCount; ++i) {
+        const int top = AnimationLayout::RowTop(i, gap, height);
+        EXPECT_GE(bands[static_cast<size_t>(i)].first, top) << "row " << i;
+        EXPECT_LE(bands[static_cast<size_t>(i)].second, top + height) << "row " << i;
+    }
+}
+
+// Waits until the intro has been shown and cleared: a loaded machine fires its timer late. Lines may
+// already cross where it was, but they light no more than a tenth of its area.
+bool WaitForIntroEnd()
+{
+    const POINT origin = AnimationLayout::IntroOrigin(Screen().right, Screen().bottom, 281, 364);
+    const size_t area = 281 * 364;
+    bool shown = false;
+    for (int i = 0; i < 150; ++i, Sleep(100)) {
+        const std::vector<COLORREF> pixels =
+            UiDriver::CaptureScreen(RECT{origin.x, origin.y, origin.x + 281, origin.y + 364});
+        const bool dark = static_cast<size_t>(std::count(pixels.begin(), pixels.end(), RGB(0, 0, 0))) > area * 9 / 10;
+        if (shown && dark)
+            return true;
+        shown = shown || !dark;
+    }
+    return false;
 }
 
 class SaverWindow : public ::testing::Test {
@@ -73,14 +150,16 @@ protected:
         RegCloseKey(key);
     }
 
-    static void SaveLocalPair(LPCWSTR service)
+    static void SaveLocalPairs(const std::vector<std::wstring>& names)
     {
         wchar_t computer[16] = {};
         DWORD size = 16;
         GetComputerNameW(computer, &size);
         CStringArray servers, services;
-        servers.Add(computer);
-        services.Add(service);
+        for (const std::wstring& name : names) {
+            servers.Add(computer);
+            services.Add(name.c_str());
+        }
         CRegistryKey key;
         ASSERT_TRUE(key.Open(HKEY_CURRENT_USER, kSettingsKey, KEY_WRITE));
         key.WriteStringList(L"SavedServices", services);
@@ -92,9 +171,9 @@ protected:
     {
         ASSERT_TRUE(probe.Installed());
         ASSERT_TRUE(probe.Start());
-        SaveLocalPair(probe.Name().c_str());
+        SaveLocalPairs({probe.Name()});
         ASSERT_NE(StartFullScreen(saver), nullptr);
-        Sleep(3600);  // the intro's logo carries the state colours too
+        ASSERT_TRUE(WaitForIntroEnd());  // the intro's logo carries the state colours too
     }
 
     // Starts full screen and waits for its window.
@@ -105,12 +184,27 @@ protected:
         return TopWindowOf(saver);
     }
 
+    // Installs and starts probes of distinct names; they are removed with the fixture.
+    void StartProbes(const std::wstring& prefix, int count, std::vector<std::wstring>* names = nullptr)
+    {
+        for (int i = 0; i < count; ++i) {
+            const std::wstring name = prefix + std::to_wstring(i);
+            m_probes.push_back(std::make_unique<ProbeService>(name, prefix + L" " + std::to_wstring(i)));
+            ASSERT_TRUE(m_probes.back()->Installed());
+            ASSERT_TRUE(m_probes.back()->Start());
+            if (names)
+                names->push_back(name);
+        }
+    }
+
     static void ExpectEndsWithin(TestProcess& saver, DWORD ms)
     {
         DWORD code = 99;
         ASSERT_TRUE(saver.WaitForExit(ms, &code)) << "the saver did not end";
         EXPECT_EQ(code, 0u);
     }
+
+    std::vector<std::unique_ptr<ProbeService>> m_probes;
 };
 
 TEST_F(SaverWindow, FullScreenShowsTheIntroThenLinesInExactStateColours)
@@ -141,11 +235,27 @@ TEST_F(SaverWindow, FullScreenShowsTheIntroThenLinesInExactStateColours)
     // Lines start up to 1000 pixels off-screen and move 100 pixels a second.
     Sleep(12000);
     const std::set<COLORREF> colours = ColoursOnScreen();
-    const std::set<COLORREF> states = {RGB(0, 0, 0), 0x0000FF00, 0x000000FF, 0x00007FFB, 0x00FF0000};
     for (COLORREF c : colours)
-        EXPECT_TRUE(states.count(c)) << std::hex << "pixel colour " << c << " is no state colour";
+        EXPECT_TRUE(kAnimationColours.count(c)) << std::hex << "pixel colour " << c << " is no state colour";
     EXPECT_TRUE(colours.count(0x0000FF00)) << "no running service's line is on screen";
     EXPECT_TRUE(saver.IsRunning());
+}
+
+// Bounding box of the pixels of one colour on the whole screen (empty when there are none).
+RECT ColourBounds(COLORREF colour)
+{
+    const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+    const std::vector<COLORREF> pixels = UiDriver::CaptureScreen(RECT{0, 0, width, height});
+    RECT box = {width, height, -1, -1};
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            if (pixels[static_cast<size_t>(y * width + x)] == colour) {
+                box.left = x < box.left ? x : box.left;
+                box.top = y < box.top ? y : box.top;
+                box.right = x + 1 > box.right ? x + 1 : box.right;
+                box.bottom = y + 1 > box.bottom ? y + 1 : box.bottom;
+            }
+    return box;
 }
 
 // Waits until the screen shows the colour (true) or until it no longer does (false).
@@ -168,24 +278,11 @@ TEST_F(SaverWindow, AServiceStoppedWhileShownTurnsRedAtTheNextRefresh)
     ASSERT_TRUE(probe.Control(SERVICE_CONTROL_STOP, SERVICE_STOPPED));
     // A refresh comes every hundred frames, about once a second.
     EXPECT_TRUE(WaitForColour(0x000000FF, true, 5000)) << "the stopped probe's line never turned red";
-    EXPECT_TRUE(WaitForColour(0x0000FF00, false, 1000));
-}
-
-// Bounding box of the pixels of one colour on the whole screen (empty when there are none).
-RECT ColourBounds(COLORREF colour)
-{
-    const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
-    const std::vector<COLORREF> pixels = UiDriver::CaptureScreen(RECT{0, 0, width, height});
-    RECT box = {width, height, -1, -1};
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            if (pixels[static_cast<size_t>(y * width + x)] == colour) {
-                box.left = x < box.left ? x : box.left;
-                box.top = y < box.top ? y : box.top;
-                box.right = x + 1 > box.right ? x + 1 : box.right;
-                box.bottom = y + 1 > box.bottom ? y + 1 : box.bottom;
-            }
-    return box;
+    // The stopped line is shorter: the running line's tail stays beside it until a line passes over it.
+    const RECT red = ColourBounds(0x000000FF), green = ColourBounds(0x0000FF00);
+    EXPECT_TRUE(green.right <= red.left || green.left >= red.right)
+        << "green at " << green.left << ".." << green.right << " within the red line at " << red.left << ".."
+        << red.right;
 }
 
 TEST_F(SaverWindow, ALineGlidesWholeAndLeavesNoTrail)
@@ -309,6 +406,73 @@ TEST_F(SaverWindow, PreviewFillsItsHostAndEndsWithIt)
     EXPECT_TRUE(saver.IsRunning());
     DestroyWindow(host);
     ExpectEndsWithin(saver, 10000);
+}
+
+TEST_F(SaverWindow, FiveRowsOverThreeServicesShowThree)
+{
+    std::vector<std::wstring> names;
+    ASSERT_NO_FATAL_FAILURE(StartProbes(L"QvThreeRows", 3, &names));
+    SaveLocalPairs(names);
+    SetCount(5);
+    TestProcess saver;
+    ASSERT_NE(StartFullScreen(saver), nullptr);
+    ASSERT_TRUE(WaitForIntroEnd());
+    const RECT screen = Screen();
+    std::vector<bool> lit(static_cast<size_t>(screen.bottom));
+    // A line enters within 10 s (it starts up to 1000 px off-screen, at 100 px/s); then 2 s more.
+    for (int i = 0, allAt = 1000; i < 60 && i < allAt + 8; ++i, Sleep(250)) {
+        MarkLitRows(UiDriver::CaptureScreen(screen), screen.right, lit);
+        if (allAt == 1000 && Bands(lit).size() >= 3)
+            allAt = i;
+    }
+    ExpectOneBandPerRow(lit, screen.bottom, 3);
+}
+
+TEST_F(SaverWindow, ALineThatLeftIsReplacedInItsRow)
+{
+    ProbeService probe(L"QvReplacedProbe", L"Replaced Probe");
+    TestProcess saver;
+    ASSERT_NO_FATAL_FAILURE(WatchOnlyThisProbe(probe, saver));
+    // At 100 px/s: up to 10 s to enter, about 15 s to cross with its own width, up to 10 s for the next.
+    bool seen = false, gone = false, again = false;
+    int direction = 0, lastCentre = 0;
+    const int height = LineHeight();
+    const int top = AnimationLayout::RowTop(0, AnimationLayout::RowGap(Screen().bottom, 1, height), height);
+    for (int i = 0; i < 180 && !again; ++i, Sleep(250)) {
+        const RECT box = ColourBounds(0x0000FF00);
+        const int centre = box.left + box.right;
+        if (box.right <= 0) {
+            gone = gone || seen;
+            continue;
+        }
+        EXPECT_GE(box.top, top) << "a line outside the one row";
+        EXPECT_LE(box.bottom, top + height) << "a line outside the one row";
+        // One line only moves on; gone from the screen or moving back, it has been replaced.
+        if (gone || (direction != 0 && (centre - lastCentre) * direction < 0))
+            again = true;
+        else if (seen)
+            direction = centre > lastCentre ? 1 : -1;
+        seen = true;
+        lastCentre = centre;
+    }
+    EXPECT_TRUE(seen) << "no line entered";
+    EXPECT_TRUE(again) << "no line came back after the first one left";
+}
+
+TEST_F(SaverWindow, GdiObjectsDoNotGrowOverAMinute)
+{
+    ASSERT_NO_FATAL_FAILURE(StartProbes(L"QvGdiProbe", 6));
+    SetCount(20);  // nothing saved: every active local service, the probes among them
+    TestProcess saver;
+    ASSERT_NE(StartFullScreen(saver), nullptr);
+    Sleep(10000);
+    const int early = UiDriver::GdiObjectCount(saver.Id());
+    Sleep(50000);
+    const int late = UiDriver::GdiObjectCount(saver.Id());
+    ASSERT_GT(early, 0) << "the saver's GDI handle table could not be read";
+    // A frame's window DC or a repaint's picture may exist at the moment of reading.
+    EXPECT_LE(late, early + 4) << "GDI objects at 10 s: " << early << ", at 60 s: " << late;
+    EXPECT_TRUE(saver.IsRunning());
 }
 
 }
