@@ -172,6 +172,27 @@ bool SetListViewItemState(HWND list, int item, UINT state, UINT mask)
            SendMessageW(list, LVM_SETITEMSTATE, item, reinterpret_cast<LPARAM>(memory.Address())) != 0;
 }
 
+std::wstring TabText(HWND tab, int index)
+{
+    const int chars = 256;
+    RemoteMemory memory(tab, sizeof(TCITEMW) + chars * sizeof(wchar_t));
+    TCITEMW item = {};
+    item.mask = TCIF_TEXT;
+    item.pszText = reinterpret_cast<LPWSTR>(memory.Address() + sizeof(TCITEMW));
+    item.cchTextMax = chars;
+    if (!memory.Write(0, &item, sizeof(item)) ||
+        !SendMessageW(tab, TCM_GETITEMW, index, reinterpret_cast<LPARAM>(memory.Address())))
+        return std::wstring();
+    // The control may answer with a pointer of its own instead of filling the buffer.
+    if (!memory.Read(0, &item, sizeof(item)))
+        return std::wstring();
+    wchar_t text[chars] = {};
+    if (item.pszText == reinterpret_cast<LPWSTR>(memory.Address() + sizeof(TCITEMW)))
+        memory.Read(sizeof(TCITEMW), text, sizeof(text));
+    text[chars - 1] = L'\0';
+    return text;
+}
+
 void ClickButton(HWND dialog, int id)
 {
     HWND button = GetDlgItem(dialog, id);

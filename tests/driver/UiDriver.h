@@ -28,6 +28,8 @@ void PressButton(HWND dialog, int id);
 // A list view's cell text and row state, in whichever process owns the control.
 std::wstring ListViewText(HWND list, int item, int subItem);
 bool SetListViewItemState(HWND list, int item, UINT state, UINT mask);
+// A tab control's label, likewise.
+std::wstring TabText(HWND tab, int index);
 
 void PressKey(WORD virtualKey);
 void MoveMouseTo(int x, int y);
