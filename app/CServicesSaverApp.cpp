@@ -4,6 +4,7 @@
 #include "app/CSaverFrameWnd.h"
 #include "config/CAboutPage.h"
 #include "config/CDisplayPage.h"
+#include "config/CServicesPage.h"
 #include "config/CSettingsps.h"
 #include "display/CMonitorWnd.h"
 #include "hlink/ShellOpen.h"
@@ -108,11 +109,13 @@ HWND CServicesSaverApp::PreviewParentFromArguments(int argc, const LPCWSTR* argv
 
 void CServicesSaverApp::RunSetupSheet()
 {
-    // Declaration order makes the sheet go first, then the About, then the Display page.
+    // Declaration order makes the sheet go first, then the About, the Services and the Display page.
     CDisplayPage display;
+    CServicesPage services;
     CAboutPage about;
     CSettingsps sheet(L"Setup", nullptr, 0);
     sheet.AddPage(&display);
+    sheet.AddPage(&services);
     sheet.AddPage(&about);
     sheet.DoModal();
 }

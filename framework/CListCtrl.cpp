@@ -37,6 +37,33 @@ int CListCtrl::InsertItem(int item, LPCWSTR text)
     return static_cast<int>(SendMessage(LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&row)));
 }
 
+int CListCtrl::InsertItem(int item, LPCWSTR text, LPARAM data)
+{
+    LVITEMW row = {};
+    row.mask = LVIF_TEXT | LVIF_PARAM;
+    row.iItem = item;
+    row.pszText = const_cast<LPWSTR>(text);
+    row.lParam = data;
+    return static_cast<int>(SendMessage(LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&row)));
+}
+
+DWORD_PTR CListCtrl::GetItemData(int item) const
+{
+    LVITEMW row = {};
+    row.mask = LVIF_PARAM;
+    row.iItem = item;
+    return SendMessage(LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&row)) ? static_cast<DWORD_PTR>(row.lParam) : 0;
+}
+
+BOOL CListCtrl::SetItemData(int item, DWORD_PTR data)
+{
+    LVITEMW row = {};
+    row.mask = LVIF_PARAM;
+    row.iItem = item;
+    row.lParam = static_cast<LPARAM>(data);
+    return static_cast<BOOL>(SendMessage(LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&row)));
+}
+
 BOOL CListCtrl::SetItemText(int item, int subItem, LPCWSTR text)
 {
     LVITEMW cell = {};

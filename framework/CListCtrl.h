@@ -14,6 +14,10 @@ public:
     int GetItemCount() const;
     // The new row's index, or -1.
     int InsertItem(int item, LPCWSTR text);
+    // The same, with a value of the caller's kept with the row wherever it moves.
+    int InsertItem(int item, LPCWSTR text, LPARAM data);
+    DWORD_PTR GetItemData(int item) const;
+    BOOL SetItemData(int item, DWORD_PTR data);
     BOOL SetItemText(int item, int subItem, LPCWSTR text);
     CString GetItemText(int item, int subItem) const;
     BOOL DeleteItem(int item);

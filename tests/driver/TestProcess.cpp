@@ -1,37 +1,8 @@
 #include "tests/driver/TestProcess.h"
 
+#include "tests/driver/UiDriver.h"
+
 #include <vector>
-
-namespace {
-struct WindowQuery {
-    DWORD processId;
-    LPCWSTR className;
-    LPCWSTR caption;
-    HWND found;
-};
-
-BOOL CALLBACK MatchWindow(HWND window, LPARAM param)
-{
-    auto* query = reinterpret_cast<WindowQuery*>(param);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner != query->processId || !IsWindowVisible(window))
-        return TRUE;
-    wchar_t text[256] = {};
-    if (query->className) {
-        GetClassNameW(window, text, 256);
-        if (lstrcmpiW(text, query->className) != 0)
-            return TRUE;
-    }
-    if (query->caption) {
-        GetWindowTextW(window, text, 256);
-        if (lstrcmpW(text, query->caption) != 0)
-            return TRUE;
-    }
-    query->found = window;
-    return FALSE;
-}
-}
 
 TestProcess::~TestProcess()
 {
@@ -52,10 +23,8 @@ HWND TestProcess::WaitForWindow(LPCWSTR className, LPCWSTR caption, DWORD timeou
 {
     const DWORD start = GetTickCount();
     for (;;) {
-        WindowQuery query = {m_info.dwProcessId, className, caption, nullptr};
-        EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&query));
-        if (query.found)
-            return query.found;
+        if (HWND found = UiDriver::FindProcessWindow(m_info.dwProcessId, className, caption))
+            return found;
         if (GetTickCount() - start > timeoutMs || !IsRunning())
             return nullptr;
         Sleep(50);

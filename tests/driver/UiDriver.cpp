@@ -5,6 +5,80 @@
 
 #include <cstdlib>
 
+namespace {
+
+struct WindowQuery {
+    DWORD processId;
+    LPCWSTR className;
+    LPCWSTR caption;
+    HWND found;
+};
+
+BOOL CALLBACK MatchWindow(HWND window, LPARAM param)
+{
+    auto* query = reinterpret_cast<WindowQuery*>(param);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner != query->processId || !IsWindowVisible(window))
+        return TRUE;
+    wchar_t text[256] = {};
+    if (query->className) {
+        GetClassNameW(window, text, 256);
+        if (lstrcmpiW(text, query->className) != 0)
+            return TRUE;
+    }
+    if (query->caption) {
+        GetWindowTextW(window, text, 256);
+        if (lstrcmpW(text, query->caption) != 0)
+            return TRUE;
+    }
+    query->found = window;
+    return FALSE;
+}
+
+// Memory inside the process of a window, for control messages that carry pointers: those are
+// handed over unchanged between processes, so they must point into the control's own process.
+class RemoteMemory {
+public:
+    RemoteMemory(HWND window, size_t size) : m_size(size)
+    {
+        DWORD processId = 0;
+        GetWindowThreadProcessId(window, &processId);
+        m_process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
+        if (m_process != nullptr)
+            m_address = static_cast<BYTE*>(
+                VirtualAllocEx(m_process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+    }
+    ~RemoteMemory()
+    {
+        if (m_address != nullptr)
+            VirtualFreeEx(m_process, m_address, 0, MEM_RELEASE);
+        if (m_process != nullptr)
+            CloseHandle(m_process);
+    }
+    RemoteMemory(const RemoteMemory&) = delete;
+    RemoteMemory& operator=(const RemoteMemory&) = delete;
+
+    BYTE* Address() const { return m_address; }
+    bool Write(size_t offset, const void* data, size_t size) const
+    {
+        return m_address != nullptr && offset + size <= m_size &&
+               WriteProcessMemory(m_process, m_address + offset, data, size, nullptr);
+    }
+    bool Read(size_t offset, void* data, size_t size) const
+    {
+        return m_address != nullptr && offset + size <= m_size &&
+               ReadProcessMemory(m_process, m_address + offset, data, size, nullptr);
+    }
+
+private:
+    size_t m_size;
+    HANDLE m_process = nullptr;
+    BYTE* m_address = nullptr;
+};
+
+}
+
 namespace UiDriver {
 
 std::wstring WindowsPath(const char* unixPath)
@@ -56,6 +130,68 @@ std::vector<HWND> Children(HWND parent)
 HWND ChildById(HWND parent, int id)
 {
     return GetDlgItem(parent, id);
+}
+
+HWND FindProcessWindow(DWORD processId, LPCWSTR className, LPCWSTR caption)
+{
+    WindowQuery query = {processId, className, caption, nullptr};
+    EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&query));
+    return query.found;
+}
+
+void PressButton(HWND dialog, int id)
+{
+    HWND button = GetDlgItem(dialog, id);
+    SendMessageTimeoutW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(button),
+                        SMTO_NORMAL, 20000, nullptr);
+}
+
+std::wstring ListViewText(HWND list, int item, int subItem)
+{
+    const int chars = 1024;
+    RemoteMemory memory(list, sizeof(LVITEMW) + chars * sizeof(wchar_t));
+    LVITEMW cell = {};
+    cell.iSubItem = subItem;
+    cell.pszText = reinterpret_cast<LPWSTR>(memory.Address() + sizeof(LVITEMW));
+    cell.cchTextMax = chars;
+    if (!memory.Write(0, &cell, sizeof(cell)))
+        return std::wstring();
+    SendMessageW(list, LVM_GETITEMTEXTW, item, reinterpret_cast<LPARAM>(memory.Address()));
+    wchar_t text[chars] = {};
+    memory.Read(sizeof(LVITEMW), text, sizeof(text));
+    text[chars - 1] = L'\0';
+    return text;
+}
+
+bool SetListViewItemState(HWND list, int item, UINT state, UINT mask)
+{
+    RemoteMemory memory(list, sizeof(LVITEMW));
+    LVITEMW row = {};
+    row.state = state;
+    row.stateMask = mask;
+    return memory.Write(0, &row, sizeof(row)) &&
+           SendMessageW(list, LVM_SETITEMSTATE, item, reinterpret_cast<LPARAM>(memory.Address())) != 0;
+}
+
+std::wstring TabText(HWND tab, int index)
+{
+    const int chars = 256;
+    RemoteMemory memory(tab, sizeof(TCITEMW) + chars * sizeof(wchar_t));
+    TCITEMW item = {};
+    item.mask = TCIF_TEXT;
+    item.pszText = reinterpret_cast<LPWSTR>(memory.Address() + sizeof(TCITEMW));
+    item.cchTextMax = chars;
+    if (!memory.Write(0, &item, sizeof(item)) ||
+        !SendMessageW(tab, TCM_GETITEMW, index, reinterpret_cast<LPARAM>(memory.Address())))
+        return std::wstring();
+    // The control may answer with a pointer of its own instead of filling the buffer.
+    if (!memory.Read(0, &item, sizeof(item)))
+        return std::wstring();
+    wchar_t text[chars] = {};
+    if (item.pszText == reinterpret_cast<LPWSTR>(memory.Address() + sizeof(TCITEMW)))
+        memory.Read(sizeof(TCITEMW), text, sizeof(text));
+    text[chars - 1] = L'\0';
+    return text;
 }
 
 void ClickButton(HWND dialog, int id)
@@ -126,74 +262,6 @@ std::vector<COLORREF> CaptureScreen(const RECT& area)
     DeleteDC(memory);
     ReleaseDC(nullptr, screen);
     return pixels;
-}
-
-namespace {
-// A block of memory inside another process, for messages whose structures hold pointers.
-class RemoteBlock {
-public:
-    RemoteBlock(HWND window, SIZE_T size)
-    {
-        DWORD pid = 0;
-        GetWindowThreadProcessId(window, &pid);
-        m_process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
-        if (m_process)
-            m_address = static_cast<BYTE*>(VirtualAllocEx(m_process, nullptr, size, MEM_COMMIT, PAGE_READWRITE));
-    }
-    ~RemoteBlock()
-    {
-        if (m_address)
-            VirtualFreeEx(m_process, m_address, 0, MEM_RELEASE);
-        if (m_process)
-            CloseHandle(m_process);
-    }
-    RemoteBlock(const RemoteBlock&) = delete;
-    RemoteBlock& operator=(const RemoteBlock&) = delete;
-    BYTE* Address() const { return m_address; }
-    bool Write(SIZE_T offset, const void* data, SIZE_T size) const
-    {
-        return m_address && WriteProcessMemory(m_process, m_address + offset, data, size, nullptr);
-    }
-    bool Read(SIZE_T offset, void* data, SIZE_T size) const
-    {
-        return m_address && ReadProcessMemory(m_process, m_address + offset, data, size, nullptr);
-    }
-
-private:
-    HANDLE m_process = nullptr;
-    BYTE* m_address = nullptr;
-};
-
-const int kRemoteTextLength = 512;
-
-// Sends message with a structure whose text pointer leads into the control's process.
-template <typename Item>
-std::wstring RemoteText(HWND control, UINT message, WPARAM wParam, Item item)
-{
-    RemoteBlock block(control, sizeof(Item) + kRemoteTextLength * sizeof(wchar_t));
-    item.pszText = reinterpret_cast<LPWSTR>(block.Address() + sizeof(Item));
-    item.cchTextMax = kRemoteTextLength;
-    if (!block.Write(0, &item, sizeof(item)))
-        return std::wstring();
-    SendMessageW(control, message, wParam, reinterpret_cast<LPARAM>(block.Address()));
-    wchar_t text[kRemoteTextLength] = {};
-    block.Read(sizeof(Item), text, sizeof(text) - sizeof(wchar_t));
-    return text;
-}
-}
-
-std::wstring TabText(HWND tab, int index)
-{
-    TCITEMW item = {};
-    item.mask = TCIF_TEXT;
-    return RemoteText(tab, TCM_GETITEMW, static_cast<WPARAM>(index), item);
-}
-
-std::wstring ListViewText(HWND list, int item, int subItem)
-{
-    LVITEMW cell = {};
-    cell.iSubItem = subItem;
-    return RemoteText(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(item), cell);
 }
 
 bool SaveScreenshot(const RECT& area, const std::wstring& fileName)

@@ -18,16 +18,22 @@ std::wstring WindowText(HWND window);
 std::wstring ClassName(HWND window);
 std::vector<HWND> Children(HWND parent);
 HWND ChildById(HWND parent, int id);
+// A visible top-level window of the process, by class and/or caption (null matches any).
+HWND FindProcessWindow(DWORD processId, LPCWSTR className, LPCWSTR caption);
 // Presses a button of a dialog the way a click does (BN_CLICKED to its parent).
 void ClickButton(HWND dialog, int id);
+// The same, returning once the dialog has handled it; not for buttons that open a modal loop.
+void PressButton(HWND dialog, int id);
+
+// A list view's cell text and row state, in whichever process owns the control.
+std::wstring ListViewText(HWND list, int item, int subItem);
+bool SetListViewItemState(HWND list, int item, UINT state, UINT mask);
+// A tab control's label, likewise.
+std::wstring TabText(HWND tab, int index);
 
 void PressKey(WORD virtualKey);
 void MoveMouseTo(int x, int y);
 void ClickMouseAt(int x, int y, bool right = false);
-
-// Texts of controls whose messages carry pointers, read through the control's process memory.
-std::wstring TabText(HWND tab, int index);
-std::wstring ListViewText(HWND list, int item, int subItem);
 
 // The screen's pixels in the rectangle, row by row, as COLORREF values.
 std::vector<COLORREF> CaptureScreen(const RECT& area);

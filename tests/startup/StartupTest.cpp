@@ -2,6 +2,7 @@
 #include "tests/driver/TestProcess.h"
 #include "tests/driver/UiDriver.h"
 
+#include <commctrl.h>
 #include <gtest/gtest.h>
 #include <shlwapi.h>
 
@@ -126,7 +127,7 @@ TEST_F(Startup, UnrecognisedSwitchesShowTheWholeCommandLine)
     }
 }
 
-TEST_F(Startup, ConfigurationOpensTheSetupSheetWithoutOwnerAndEndsWithIt)
+TEST_F(Startup, ConfigurationShowsTheSetupSheetWithoutOwnerOnItsDisplayTabAndEndsWithIt)
 {
     for (const wchar_t* arguments : {L"", L"/c", L"c:1234", L"/C:99 extra"}) {
         SCOPED_TRACE(std::string(arguments, arguments + lstrlenW(arguments)));
@@ -135,6 +136,14 @@ TEST_F(Startup, ConfigurationOpensTheSetupSheetWithoutOwnerAndEndsWithIt)
         HWND sheet = saver.WaitForWindow(L"#32770", L"Setup", kWindowTimeout);
         ASSERT_NE(sheet, nullptr);
         EXPECT_EQ(GetWindow(sheet, GW_OWNER), nullptr);
+        HWND tab = FindWindowExW(sheet, nullptr, L"SysTabControl32", nullptr);
+        ASSERT_NE(tab, nullptr);
+        std::vector<std::wstring> tabs;
+        const int count = static_cast<int>(SendMessageW(tab, TCM_GETITEMCOUNT, 0, 0));
+        for (int i = 0; i < count; ++i)
+            tabs.push_back(UiDriver::TabText(tab, i));
+        EXPECT_EQ(tabs, (std::vector<std::wstring>{L"Display", L"Services", L"About"}));
+        EXPECT_EQ(SendMessageW(tab, TCM_GETCURSEL, 0, 0), 0);
         UiDriver::ClickButton(sheet, IDCANCEL);
         DWORD code = 99;
         ASSERT_TRUE(saver.WaitForExit(kExitTimeout, &code));
