@@ -1,8 +1,8 @@
 // The "Setup" sheet end to end: the built program with /c, driven and read from outside.
 #include "config/CColorSwatch.h"
 #include "res/resource.h"
-#include "settings/CRegistryKey.h"
 #include "settings/RegistryFormat.h"
+#include "ConfigDriver.h"
 #include "tests/driver/SetupSession.h"
 #include "tests/driver/UiDriver.h"
 #include "BuildSettings.h"
@@ -62,27 +62,6 @@ void Store(LPCWSTR name, DWORD type, const void* data, size_t size)
 void StoreDword(LPCWSTR name, DWORD value)
 {
     Store(name, REG_DWORD, &value, sizeof(value));
-}
-
-void StoreList(LPCWSTR name, std::initializer_list<LPCWSTR> entries)
-{
-    CStringArray list;
-    for (LPCWSTR entry : entries)
-        list.Add(entry);
-    const std::vector<BYTE> bytes = RegistryFormat::EncodeStringList(list);
-    Store(name, REG_MULTI_SZ, bytes.data(), bytes.size());
-}
-
-std::vector<std::wstring> StoredList(LPCWSTR name)
-{
-    CStringArray list;
-    CRegistryKey key;
-    if (key.Open(HKEY_CURRENT_USER, kSettingsKey, KEY_READ))
-        key.ReadStringList(name, list);
-    std::vector<std::wstring> entries;
-    for (int i = 0; i < list.GetSize(); ++i)
-        entries.push_back(static_cast<LPCWSTR>(list[i]));
-    return entries;
 }
 
 // The capacity the page computes, from the same screen and font in this process.
@@ -211,18 +190,10 @@ protected:
     HWND m_sheet = nullptr;
 };
 
-TEST_F(SetupSheet, CaptionTabsAndOkWritingOnlyTheDisplayValues)
+TEST_F(SetupSheet, OkAtOnceWritesTheSevenDisplayValuesAndLeavesTheListsAlone)
 {
-    StoreList(L"SavedServers", {L"ALPHA", L"BETA"});
-    StoreList(L"SavedServices", {L"Spooler", L"EventLog"});
+    ConfigDriver::SaveLists({L"ALPHA", L"BETA"}, {L"Spooler", L"EventLog"});
     Open();
-    EXPECT_EQ(UiDriver::WindowText(m_sheet), L"Setup");
-    HWND tabs = FindWindowExW(m_sheet, nullptr, WC_TABCONTROLW, nullptr);
-    ASSERT_EQ(SendMessageW(tabs, TCM_GETITEMCOUNT, 0, 0), 3);
-    EXPECT_EQ(UiDriver::TabText(tabs, 0), L"Display");
-    EXPECT_EQ(UiDriver::TabText(tabs, 1), L"Services");
-    EXPECT_EQ(UiDriver::TabText(tabs, 2), L"About");
-    EXPECT_EQ(SendMessageW(tabs, TCM_GETCURSEL, 0, 0), 0);
     EXPECT_FALSE(ApplyEnabled());
     EXPECT_EQ(SendMessageW(Item(IDC_RUNNING_RADIO), BM_GETCHECK, 0, 0), BST_CHECKED);
     Close(IDOK);
@@ -243,8 +214,9 @@ TEST_F(SetupSheet, CaptionTabsAndOkWritingOnlyTheDisplayValues)
     EXPECT_EQ(StoredDword(L"RunningColor"), 0x0000FF00u);
     EXPECT_EQ(StoredDword(L"PausedColor"), 0x00007FFBu);
     EXPECT_EQ(StoredDword(L"ServicesCount"), 2u);
-    EXPECT_EQ(StoredList(L"SavedServers"), (std::vector<std::wstring>{L"ALPHA", L"BETA"}));
-    EXPECT_EQ(StoredList(L"SavedServices"), (std::vector<std::wstring>{L"Spooler", L"EventLog"}));
+    EXPECT_EQ(ConfigDriver::ReadStoredList(L"SavedServers").entries, (std::vector<std::wstring>{L"ALPHA", L"BETA"}));
+    EXPECT_EQ(ConfigDriver::ReadStoredList(L"SavedServices").entries,
+              (std::vector<std::wstring>{L"Spooler", L"EventLog"}));
 }
 
 TEST_F(SetupSheet, ApplyThenCancelKeepsWhatApplyWroteAndCancelAloneWritesNothing)
@@ -279,14 +251,30 @@ TEST_F(SetupSheet, CountListEndsAtTheSavedPairsOrTheCapacity)
     Close(IDCANCEL);
 
     StoreDword(L"ServicesCount", 5);
-    StoreList(L"SavedServers", {L"A", L"B", L"C"});
-    StoreList(L"SavedServices", {L"x", L"y", L"z"});
+    ConfigDriver::SaveLists({L"A", L"B", L"C"}, {L"x", L"y", L"z"});
     Open();
     EXPECT_EQ(CountChoices(), (std::vector<std::wstring>{L"1", L"2", L"3"}));
     EXPECT_EQ(CountSelection(), 2);
     EXPECT_FALSE(ApplyEnabled());
     Close(IDOK);
     EXPECT_EQ(StoredDword(L"ServicesCount"), 3u);
+}
+
+TEST_F(SetupSheet, ARemovalAppliedOnTheServicesTabShortensTheCountList)
+{
+    const std::vector<ConfigDriver::ServiceEntry> active = ConfigDriver::LocalServices(SERVICE_WIN32, SERVICE_ACTIVE);
+    ASSERT_GE(active.size(), 3u);
+    const std::wstring computer = ConfigDriver::ComputerName();
+    ConfigDriver::SaveLists({computer, computer, computer}, {active[0].key, active[1].key, active[2].key});
+    Open();
+    EXPECT_EQ(CountChoices().size(), 3u);
+    ASSERT_TRUE(m_setup.ShowTab(L"Services"));
+    ASSERT_TRUE(ConfigDriver::SelectRow(Page(), 1, true));
+    UiDriver::PressButton(Page(), IDC_REMOVE);
+    Apply();
+    ASSERT_TRUE(m_setup.ShowTab(L"Display"));
+    EXPECT_EQ(CountChoices(), (std::vector<std::wstring>{L"1", L"2"}));
+    Close(IDCANCEL);
 }
 
 TEST_F(SetupSheet, AFontTooTallForOneLineLeavesTheListEmptyAndStoresZero)
@@ -368,13 +356,20 @@ TEST_F(SetupSheet, PagesAreSavedAsPicturesAndNoTextIsClipped)
         CheckLayout(Page(), std::wstring(L"setup-") + tab);
     }
     CheckLayout(m_sheet, L"setup-sheet");
+    ASSERT_TRUE(m_setup.ShowTab(L"Services"));
+    UiDriver::ClickButton(Page(), IDC_ADD);
+    HWND dialog = m_setup.WaitForOtherWindow(L"#32770", 20000);
+    ASSERT_NE(dialog, nullptr);
+    Sleep(300);
+    CheckLayout(dialog, L"add-services");
+    UiDriver::ClickButton(dialog, IDCANCEL);
+    ASSERT_TRUE(ConfigDriver::WaitUntilGone(dialog));
     Close(IDCANCEL);
 }
 
 TEST_F(SetupSheet, MalformedStoredValuesOpenSoundlyAndOkWritesWellFormedOnes)
 {
-    StoreList(L"SavedServers", {L"A", L"B", L"C"});
-    StoreList(L"SavedServices", {L"x"});
+    ConfigDriver::SaveLists({L"A", L"B", L"C"}, {L"x"});
     StoreDword(L"ServicesCount", static_cast<DWORD>(-7));
     LOGFONTW font = DefaultLineFont();
     for (int i = 0; i < LF_FACESIZE; ++i)
