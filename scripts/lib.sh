@@ -7,6 +7,7 @@ BUILD="$ROOT/build"
 PACKAGES=(
   cmake make python3
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+  g++-mingw-w64-i686-posix binutils-mingw-w64-i686
   wine wine64 xvfb x11-utils imagemagick
   googletest fonts-liberation locales
 )
@@ -28,7 +29,12 @@ ensure_packages() {
   locale -a 2>/dev/null | grep -qx 'fr_FR.utf8' || $sudo localedef -i fr_FR -c -f UTF-8 fr_FR.UTF-8
 }
 
+# Two trees: build/ for 64-bit Windows with every test, build/x86 for the 32-bit product only.
+# Both products land in build/dist/<x64|x86>/.
 build_all() {
+  cmake -S "$ROOT" -B "$BUILD/x86" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-i686.cmake" \
+    -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DSAVER_DIST_DIR="$BUILD/dist" >/dev/null
+  cmake --build "$BUILD/x86" -j"$(nproc)" --target QuorvaneSaver
   cmake -S "$ROOT" -B "$BUILD" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake" \
     -DCMAKE_BUILD_TYPE=Release >/dev/null
   cmake --build "$BUILD" -j"$(nproc)"
