@@ -8,7 +8,7 @@ PACKAGES=(
   cmake make python3
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   g++-mingw-w64-i686-posix binutils-mingw-w64-i686
-  wine wine64 xvfb x11-utils imagemagick
+  wine wine64 wine32:i386 xvfb x11-utils imagemagick
   googletest fonts-liberation locales
 )
 
@@ -22,6 +22,8 @@ ensure_packages() {
   [ "$(id -u)" -ne 0 ] && sudo=sudo
   if [ ${#missing[@]} -ne 0 ]; then
     echo "Installing: ${missing[*]}"
+    # The 32-bit saver runs under Wine's 32-bit loader, an i386 package.
+    dpkg --print-foreign-architectures | grep -qx i386 || $sudo dpkg --add-architecture i386
     $sudo apt-get update -qq
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
   fi
@@ -29,14 +31,14 @@ ensure_packages() {
   locale -a 2>/dev/null | grep -qx 'fr_FR.utf8' || $sudo localedef -i fr_FR -c -f UTF-8 fr_FR.UTF-8
 }
 
-# Two trees: build/ for 64-bit Windows with every test, build/x86 for the 32-bit product only.
-# Both products land in build/dist/<x64|x86>/.
+# Two trees: build/ for 64-bit Windows with every test, build/x86 for the 32-bit product only,
+# which the 64-bit tests inspect and start. Both products land in build/dist/<x64|x86>/.
 build_all() {
   cmake -S "$ROOT" -B "$BUILD/x86" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-i686.cmake" \
     -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DSAVER_DIST_DIR="$BUILD/dist" >/dev/null
   cmake --build "$BUILD/x86" -j"$(nproc)" --target QuorvaneSaver
   cmake -S "$ROOT" -B "$BUILD" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake" \
-    -DCMAKE_BUILD_TYPE=Release >/dev/null
+    -DCMAKE_BUILD_TYPE=Release -DSAVER_X86_SCR="$BUILD/dist/x86/QuorvaneSaver.scr" >/dev/null
   cmake --build "$BUILD" -j"$(nproc)"
 }
 
