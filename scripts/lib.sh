@@ -74,7 +74,7 @@ wait_for_prefix_process() {
   local p
   for _ in $(seq 1 300); do
     for p in $(pgrep -f "$1" 2>/dev/null); do
-      tr '\0' '\n' <"/proc/$p/environ" 2>/dev/null | grep -x "WINEPREFIX=$WINEPREFIX" >/dev/null && return 0
+      tr '\0' '\n' 2>/dev/null <"/proc/$p/environ" | grep -x "WINEPREFIX=$WINEPREFIX" >/dev/null && return 0
     done
     sleep 0.1
   done
