@@ -7,7 +7,8 @@ BUILD="$ROOT/build"
 PACKAGES=(
   cmake make python3
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
-  wine wine64 xvfb x11-utils imagemagick
+  g++-mingw-w64-i686-posix binutils-mingw-w64-i686
+  wine wine64 wine32:i386 xvfb x11-utils imagemagick
   googletest fonts-liberation locales
 )
 
@@ -21,6 +22,8 @@ ensure_packages() {
   [ "$(id -u)" -ne 0 ] && sudo=sudo
   if [ ${#missing[@]} -ne 0 ]; then
     echo "Installing: ${missing[*]}"
+    # The 32-bit saver runs under Wine's 32-bit loader, an i386 package.
+    dpkg --print-foreign-architectures | grep -qx i386 || $sudo dpkg --add-architecture i386
     $sudo apt-get update -qq
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
   fi
@@ -28,9 +31,14 @@ ensure_packages() {
   locale -a 2>/dev/null | grep -qx 'fr_FR.utf8' || $sudo localedef -i fr_FR -c -f UTF-8 fr_FR.UTF-8
 }
 
+# Two trees: build/ for 64-bit Windows with every test, build/x86 for the 32-bit product only,
+# which the 64-bit tests inspect and start. Both products land in build/dist/<x64|x86>/.
 build_all() {
+  cmake -S "$ROOT" -B "$BUILD/x86" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-i686.cmake" \
+    -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DSAVER_DIST_DIR="$BUILD/dist" >/dev/null
+  cmake --build "$BUILD/x86" -j"$(nproc)" --target QuorvaneSaver
   cmake -S "$ROOT" -B "$BUILD" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake" \
-    -DCMAKE_BUILD_TYPE=Release >/dev/null
+    -DCMAKE_BUILD_TYPE=Release -DSAVER_X86_SCR="$BUILD/dist/x86/QuorvaneSaver.scr" >/dev/null
   cmake --build "$BUILD" -j"$(nproc)"
 }
 
@@ -66,7 +74,7 @@ wait_for_prefix_process() {
   local p
   for _ in $(seq 1 300); do
     for p in $(pgrep -f "$1" 2>/dev/null); do
-      tr '\0' '\n' <"/proc/$p/environ" 2>/dev/null | grep -x "WINEPREFIX=$WINEPREFIX" >/dev/null && return 0
+      tr '\0' '\n' 2>/dev/null <"/proc/$p/environ" | grep -x "WINEPREFIX=$WINEPREFIX" >/dev/null && return 0
     done
     sleep 0.1
   done
