@@ -44,7 +44,7 @@ std::string Contents(const std::wstring& path)
 }
 
 // Runs a command to its end; its exit code, or 99 when it did not end.
-DWORD Run(const std::wstring& command)
+DWORD RunToEnd(const std::wstring& command)
 {
     TestProcess process;
     DWORD code = 99;
@@ -67,7 +67,7 @@ TEST(Installer, InstallsIntoTheSystemFolderAndUninstallPutsEverythingBack)
     WriteString(HKEY_CURRENT_USER, kDesktop, L"SCRNSAVE.EXE", kPrevious);
     WriteString(HKEY_CURRENT_USER, kSettingsKey, L"Probe", L"kept until uninstall");
 
-    ASSERT_EQ(Run(UiDriver::Quoted(setup) + L" /S"), 0u);
+    ASSERT_EQ(RunToEnd(UiDriver::Quoted(setup) + L" /S"), 0u);
     const std::string built = Contents(UiDriver::PathFromEnvironment("QSS_SCR"));
     ASSERT_FALSE(built.empty());
     EXPECT_EQ(Contents(InstalledSaver()), built) << "the 64-bit saver belongs in the 64-bit system folder";
@@ -80,13 +80,13 @@ TEST(Installer, InstallsIntoTheSystemFolderAndUninstallPutsEverythingBack)
     EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, kUninstallKey, L"DisplayName", KEY_WOW64_64KEY), L"Quorvane Screen Saver");
 
     // A second install over the first must not take itself for the saver to give back.
-    ASSERT_EQ(Run(UiDriver::Quoted(setup) + L" /S"), 0u);
+    ASSERT_EQ(RunToEnd(UiDriver::Quoted(setup) + L" /S"), 0u);
     EXPECT_EQ(Contents(InstalledSaver()), built);
 
     // _?= keeps the uninstaller in place, so it ends only when it has finished.
     const std::wstring uninstaller = uninstall.substr(1, uninstall.find(L'"', 1) - 1);
     std::wstring folder = uninstaller.substr(0, uninstaller.rfind(L'\\'));
-    ASSERT_EQ(Run(UiDriver::Quoted(uninstaller) + L" /S _?=" + folder), 0u);
+    ASSERT_EQ(RunToEnd(UiDriver::Quoted(uninstaller) + L" /S _?=" + folder), 0u);
     EXPECT_FALSE(PathFileExistsW(InstalledSaver().c_str()));
     EXPECT_EQ(ReadString(HKEY_CURRENT_USER, kDesktop, L"SCRNSAVE.EXE"), kPrevious);
     EXPECT_EQ(ReadString(HKEY_CURRENT_USER, kSettingsKey, L"Probe"), L"<missing key>");
