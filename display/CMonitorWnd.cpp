@@ -126,7 +126,10 @@ void CMonitorWnd::DrawFrame()
         service->GetStatusText(status);
         // The colour follows the state read before this frame's refresh.
         SetBkColor(dc, ColorFor(status));
+        const int x = service->m_x;
+        const int y = AnimationLayout::RowTop(i, gap, m_lineHeight);
         if (m_tick == 0) {
+            const SIZE before = service->m_size;
             service->Refresh(FALSE);
             float newCpu;
             DWORD newMemory;
@@ -134,11 +137,15 @@ void CMonitorWnd::DrawFrame()
             service->GetCpu(newCpu);
             service->GetMemory(newMemory);
             service->GetStatusText(newStatus);
-            if (newCpu != cpu || newMemory != memory || newStatus != status)
+            if (newCpu != cpu || newMemory != memory || newStatus != status) {
                 service->Render();
+                // A shorter line would leave the end of the old one standing on the screen.
+                if (service->m_size.cx != before.cx || service->m_size.cy != before.cy) {
+                    const RECT old = {x, y, x + before.cx, y + before.cy};
+                    FillRect(dc, &old, kEraseBrush);
+                }
+            }
         }
-        const int x = service->m_x;
-        const int y = AnimationLayout::RowTop(i, gap, m_lineHeight);
         const SIZE size = service->m_size;
         BitBlt(dc, x, y, size.cx, size.cy, service->m_memDC, 0, 0, SRCCOPY);
         const RECT trail = service->m_direction == 1 ? RECT{x - 1, y, x, y + size.cy}
