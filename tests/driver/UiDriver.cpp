@@ -3,7 +3,6 @@
 #include <commctrl.h>
 #include <winternl.h>
 
-#include <cstdio>
 #include <cstdlib>
 
 namespace {
