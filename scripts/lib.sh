@@ -29,6 +29,21 @@ ensure_packages() {
   fi
   # Wine takes a program's interface language from its Unix locale; the French checks need one.
   locale -a 2>/dev/null | grep -qx 'fr_FR.utf8' || $sudo localedef -i fr_FR -c -f UTF-8 fr_FR.UTF-8
+  use_wine64_if_needed
+}
+
+# A kernel built without IA-32 emulation runs no 32-bit program, and Wine's launcher would pick its
+# 32-bit loader and fail on every start. There the 64-bit loader is called directly, and the
+# 32-bit saver and the (32-bit) installer are built and inspected but not run.
+WINE_RUNS_32BIT=1
+use_wine64_if_needed() {
+  [ -x /usr/lib/wine/wine ] && /usr/lib/wine/wine --version >/dev/null 2>&1 && return 0
+  WINE_RUNS_32BIT=0
+  echo "This kernel runs no 32-bit programs: 64-bit Wine only, the 32-bit runs are skipped"
+  mkdir -p "$BUILD/wine64"
+  printf '#!/bin/sh\nexport WINELOADER=/usr/lib/wine/wine64\nexec /usr/lib/wine/wine64 "$@"\n' >"$BUILD/wine64/wine"
+  chmod +x "$BUILD/wine64/wine"
+  export PATH="$BUILD/wine64:$PATH"
 }
 
 # Two trees: build/ for 64-bit Windows with every test, build/x86 for the 32-bit product only,
@@ -38,7 +53,8 @@ build_all() {
     -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DSAVER_DIST_DIR="$BUILD/dist" >/dev/null
   cmake --build "$BUILD/x86" -j"$(nproc)" --target QuorvaneSaver
   cmake -S "$ROOT" -B "$BUILD" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake" \
-    -DCMAKE_BUILD_TYPE=Release -DSAVER_X86_SCR="$BUILD/dist/x86/QuorvaneSaver.scr" >/dev/null
+    -DCMAKE_BUILD_TYPE=Release -DSAVER_X86_SCR="$BUILD/dist/x86/QuorvaneSaver.scr" \
+    -DSAVER_RUN_X86="$WINE_RUNS_32BIT" >/dev/null
   cmake --build "$BUILD" -j"$(nproc)"
 }
 
