@@ -90,6 +90,10 @@ BOOL CMonitoredService::SetStatusText(DWORD state)
 
 BOOL CMonitoredService::Refresh(BOOL restart)
 {
+    // A restart holds until a sample is taken: a restart whose measurement failed would otherwise let
+    // the next share span all the time since the line was last on screen.
+    if (restart)
+        m_hasCpuSample = FALSE;
     SERVICE_STATUS_PROCESS status = {};
     DWORD needed = 0;
     if (!QueryStatus(reinterpret_cast<LPBYTE>(&status), sizeof(status), &needed))

@@ -121,6 +121,24 @@ TEST_F(ScriptedProcess, FirstMeasurementWithoutEarlierSampleActsAsRestart)
     EXPECT_EQ(m_service->m_memory, 1234u);
 }
 
+TEST_F(ScriptedProcess, ARestartWhoseMeasurementFailedStillStartsTheNextShareAtZero)
+{
+    ASSERT_TRUE(m_service->Refresh(TRUE));
+    m_kernel += 500000;
+    ASSERT_TRUE(m_service->Refresh(FALSE));
+    // Off screen for a while, then given a row again while its process cannot be opened.
+    m_user += 90000000;
+    m_processOpens = false;
+    EXPECT_FALSE(m_service->Refresh(TRUE));
+    m_processOpens = true;
+    m_user += 1000000;
+    ASSERT_TRUE(m_service->Refresh(FALSE));
+    EXPECT_EQ(m_service->m_cpu, 0.0f);
+    m_user += 1000000;
+    ASSERT_TRUE(m_service->Refresh(FALSE));
+    EXPECT_FLOAT_EQ(m_service->m_cpu, 10.0f);
+}
+
 TEST_F(ScriptedProcess, UnreadableStatusChangesNothing)
 {
     ASSERT_TRUE(m_service->Refresh(TRUE));
