@@ -60,4 +60,6 @@ private:
 
     // Until a sample exists any measurement restarts, so no share is taken against nothing.
     BOOL m_hasCpuSample = FALSE;
+    // The process the last sample came from.
+    DWORD m_sampledProcessId = 0;
 };
