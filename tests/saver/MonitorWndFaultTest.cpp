@@ -33,9 +33,9 @@ constexpr int kProbes = 24;
 constexpr DWORD kRows = 20;
 // A window that stops drawing for this long has hung; a loaded machine stays far below it.
 constexpr double kHangMs = 2000;
-// Between the early and the late sample nothing new should stay open. GDI: the rows keep one font
-// and one bitmap each and every service its memory DC, so the count only moves by the line being
-// re-rendered when sampled; 4 leaves room for that and for Wine's own font cache. Kernel handles:
+// Between the early and the late sample nothing new should stay open. GDI: every service keeps its
+// memory DC and every row one font and one bitmap, so the count holds while the rows stay filled;
+// 4 leaves room for what Wine caches of its own (fonts, device contexts). Kernel handles:
 // Wine's service calls run over pipes that it opens and caches as it likes, and the flapping thread
 // holds a few while a start or a stop is under way; 16 covers both, and a leak per refresh or per
 // failed call would add thousands.

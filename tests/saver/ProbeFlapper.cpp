@@ -24,7 +24,8 @@ ProbeFlapper::ProbeFlapper(const std::wstring& prefix, int count, unsigned seed)
         m_names.push_back(prefix + std::to_wstring(i));
         slot.displayName = L"Quorvane flapping probe " + std::to_wstring(i);
         slot.probe = std::make_unique<ProbeService>(m_names.back(), slot.displayName);
-        m_ready = m_ready && slot.probe->Installed() && slot.probe->Start();
+        const bool running = slot.probe->Installed() && slot.probe->Start();
+        m_ready = m_ready && running;
         m_slots.push_back(std::move(slot));
     }
 }
