@@ -90,6 +90,10 @@ BOOL CMonitoredService::SetStatusText(DWORD state)
 
 BOOL CMonitoredService::Refresh(BOOL restart)
 {
+    // A restart holds until a sample is taken: a restart whose measurement failed would otherwise let
+    // the next share span all the time since the line was last on screen.
+    if (restart)
+        m_hasCpuSample = FALSE;
     SERVICE_STATUS_PROCESS status = {};
     DWORD needed = 0;
     if (!QueryStatus(reinterpret_cast<LPBYTE>(&status), sizeof(status), &needed))
@@ -133,9 +137,11 @@ BOOL CMonitoredService::MeasureProcess(DWORD processId, BOOL restart)
         return FALSE;
     }
     m_curCpuTime = FileTimeValue(kernel) + FileTimeValue(user);
-    if (restart || !m_hasCpuSample)
+    // Times of another process are no base for a share: a service started again has a new one.
+    if (restart || !m_hasCpuSample || processId != m_sampledProcessId)
         m_prevCpuTime = m_curCpuTime;
     m_hasCpuSample = TRUE;
+    m_sampledProcessId = processId;
     // Only the low 32 bits are compared, so a wrap between samples still gives the true delta.
     const DWORD delta = static_cast<DWORD>(m_curCpuTime) - static_cast<DWORD>(m_prevCpuTime);
     m_prevCpuTime = m_curCpuTime;

@@ -58,6 +58,8 @@ private:
     // Measures the process once the state allows it; the state text is already set.
     BOOL MeasureProcess(DWORD processId, BOOL restart);
 
-    // Until a first sample exists any measurement restarts, so no share is taken against nothing.
+    // Until a sample exists any measurement restarts, so no share is taken against nothing.
     BOOL m_hasCpuSample = FALSE;
+    // The process the last sample came from.
+    DWORD m_sampledProcessId = 0;
 };

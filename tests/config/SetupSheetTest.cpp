@@ -389,6 +389,109 @@ TEST_F(SetupSheet, MalformedStoredValuesOpenSoundlyAndOkWritesWellFormedOnes)
     EXPECT_EQ(StoredDword(L"ServicesCount"), 1u);
 }
 
+// Values and sub-keys the settings key holds, or -1 when it cannot be read.
+int EntriesOfSettingsKey()
+{
+    HKEY key;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, &key) != 0)
+        return -1;
+    DWORD subKeys = 0, values = 0;
+    const LONG queried = RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr, &values, nullptr,
+                                          nullptr, nullptr, nullptr);
+    RegCloseKey(key);
+    return queried == 0 ? static_cast<int>(subKeys + values) : -1;
+}
+
+// The settings key, empty, with an access list that lets this user read it and change its access
+// list but denies setting values and creating sub-keys. The list it was made with is put back, and
+// the key deleted, after each case.
+class SetupSheetReadOnlyKey : public SetupSheet {
+protected:
+    void SetUp() override
+    {
+        SetupSheet::SetUp();
+        HKEY key;
+        ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_READ | WRITE_DAC, nullptr, &key,
+                                  nullptr),
+                  0);
+        DWORD size = 0;
+        RegGetKeySecurity(key, DACL_SECURITY_INFORMATION, nullptr, &size);
+        m_original.resize(size);
+        const bool saved =
+            size != 0 && RegGetKeySecurity(key, DACL_SECURITY_INFORMATION, m_original.data(), &size) == 0;
+        const bool denied = saved && DenyWrites(key);
+        RegCloseKey(key);
+        ASSERT_TRUE(saved);
+        ASSERT_TRUE(denied);
+    }
+
+    void TearDown() override
+    {
+        HKEY key;
+        if (!m_original.empty() && RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, WRITE_DAC, &key) == 0) {
+            RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, m_original.data());
+            RegCloseKey(key);
+        }
+        SetupSheet::TearDown();
+        HKEY left;
+        EXPECT_NE(RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, &left), 0) << "the key was left behind";
+    }
+
+private:
+    static bool DenyWrites(HKEY key)
+    {
+        HANDLE token;
+        if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
+            return false;
+        BYTE user[SECURITY_MAX_SID_SIZE + sizeof(TOKEN_USER)];
+        DWORD size = 0;
+        const bool known = GetTokenInformation(token, TokenUser, user, sizeof(user), &size) != FALSE;
+        CloseHandle(token);
+        if (!known)
+            return false;
+        const PSID sid = reinterpret_cast<TOKEN_USER*>(user)->User.Sid;
+        // A denying entry is only sure to count when it comes before the allowing one.
+        BYTE storage[512];
+        const auto list = reinterpret_cast<PACL>(storage);
+        SECURITY_DESCRIPTOR descriptor;
+        return InitializeAcl(list, sizeof(storage), ACL_REVISION) &&
+               AddAccessDeniedAce(list, ACL_REVISION, KEY_SET_VALUE | KEY_CREATE_SUB_KEY, sid) &&
+               AddAccessAllowedAce(list, ACL_REVISION, KEY_READ | WRITE_DAC | DELETE, sid) &&
+               InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION) &&
+               SetSecurityDescriptorDacl(&descriptor, TRUE, list, FALSE) &&
+               RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, &descriptor) == 0;
+    }
+
+    std::vector<BYTE> m_original;
+};
+
+TEST_F(SetupSheetReadOnlyKey, AKeyThatRefusesWritesStillOpensAndClosesAndGainsNoValue)
+{
+    // The platform must really refuse, or the case proves nothing.
+    HKEY key = nullptr;
+    EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_WRITE, &key), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(
+        RegCreateKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &key, nullptr),
+        ERROR_ACCESS_DENIED);
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, &key), 0);
+    RegCloseKey(key);
+
+    // Apply, then Cancel: the refused writes are silent and the sheet goes on.
+    Open();
+    PickCount(0);
+    ASSERT_TRUE(ApplyEnabled());
+    Apply();
+    Close(IDCANCEL);
+    EXPECT_EQ(EntriesOfSettingsKey(), 0);
+
+    // OK with the Services page opened too, so that its lists are saved as well.
+    Open();
+    PickCount(1);
+    ASSERT_TRUE(m_setup.ShowTab(L"Services"));
+    Close(IDOK);
+    EXPECT_EQ(EntriesOfSettingsKey(), 0);
+}
+
 // The swatch objects themselves, in this process: their brush is their colour.
 COLORREF BrushColor(HBRUSH brush)
 {

@@ -16,9 +16,28 @@ FakeServiceApi::~FakeServiceApi()
     s_active = nullptr;
 }
 
+std::wstring FakeServiceApi::NameOf(SC_HANDLE service) const
+{
+    const auto found = m_services.find(service);
+    return found == m_services.end() ? std::wstring() : found->second;
+}
+
+bool FakeServiceApi::Faulted(Call call, HANDLE handle)
+{
+    if (!s_active->fault)
+        return false;
+    const DWORD error = s_active->fault(call, handle);
+    if (error == 0)
+        return false;
+    SetLastError(error);
+    return true;
+}
+
 SC_HANDLE WINAPI FakeServiceApi::OpenSCManagerHook(LPCWSTR machine, LPCWSTR database, DWORD access)
 {
     ++s_active->calls;
+    if (Faulted(Call::OpenSCManager, nullptr))
+        return nullptr;
     if (s_active->openSCManager)
         return s_active->openSCManager(machine, database, access);
     return RealServiceApi().openSCManager(machine, database, access);
@@ -28,6 +47,8 @@ BOOL WINAPI FakeServiceApi::EnumHook(SC_HANDLE manager, DWORD type, DWORD state,
                                      DWORD size, LPDWORD needed, LPDWORD count, LPDWORD resume)
 {
     ++s_active->calls;
+    if (Faulted(Call::EnumServicesStatus, manager))
+        return FALSE;
     s_active->enumSizes.push_back(size);
     if (s_active->enumServicesStatus)
         return s_active->enumServicesStatus(size, needed, count);
@@ -37,23 +58,29 @@ BOOL WINAPI FakeServiceApi::EnumHook(SC_HANDLE manager, DWORD type, DWORD state,
 BOOL WINAPI FakeServiceApi::DisplayNameHook(SC_HANDLE manager, LPCWSTR name, LPWSTR buffer, LPDWORD length)
 {
     ++s_active->calls;
+    if (Faulted(Call::GetServiceDisplayName, manager))
+        return FALSE;
     return RealServiceApi().getServiceDisplayName(manager, name, buffer, length);
 }
 
 BOOL WINAPI FakeServiceApi::KeyNameHook(SC_HANDLE manager, LPCWSTR name, LPWSTR buffer, LPDWORD length)
 {
     ++s_active->calls;
+    if (Faulted(Call::GetServiceKeyName, manager))
+        return FALSE;
     return RealServiceApi().getServiceKeyName(manager, name, buffer, length);
 }
 
 SC_HANDLE WINAPI FakeServiceApi::OpenServiceHook(SC_HANDLE manager, LPCWSTR name, DWORD access)
 {
     ++s_active->calls;
+    if (Faulted(Call::OpenService, manager))
+        return nullptr;
     const SC_HANDLE service = s_active->openService ? s_active->openService(manager, name, access)
                                                     : RealServiceApi().openService(manager, name, access);
     if (service != nullptr) {
         ++s_active->servicesOpened;
-        s_active->m_services.insert(service);
+        s_active->m_services[service] = name;
     }
     return service;
 }
@@ -61,6 +88,8 @@ SC_HANDLE WINAPI FakeServiceApi::OpenServiceHook(SC_HANDLE manager, LPCWSTR name
 BOOL WINAPI FakeServiceApi::ConfigHook(SC_HANDLE service, LPQUERY_SERVICE_CONFIGW config, DWORD size, LPDWORD needed)
 {
     ++s_active->calls;
+    if (Faulted(Call::QueryServiceConfig, service))
+        return FALSE;
     s_active->configSizes.push_back(size);
     if (s_active->queryServiceConfig)
         return s_active->queryServiceConfig(config, size, needed);
@@ -71,6 +100,8 @@ BOOL WINAPI FakeServiceApi::StatusHook(SC_HANDLE service, SC_STATUS_TYPE level, 
                                        LPDWORD needed)
 {
     ++s_active->calls;
+    if (Faulted(Call::QueryServiceStatusEx, service))
+        return FALSE;
     if (s_active->queryServiceStatusEx && size >= sizeof(SERVICE_STATUS_PROCESS)) {
         *needed = sizeof(SERVICE_STATUS_PROCESS);
         return s_active->queryServiceStatusEx(*reinterpret_cast<SERVICE_STATUS_PROCESS *>(buffer));
@@ -81,6 +112,8 @@ BOOL WINAPI FakeServiceApi::StatusHook(SC_HANDLE service, SC_STATUS_TYPE level, 
 BOOL WINAPI FakeServiceApi::CloseServiceHandleHook(SC_HANDLE handle)
 {
     ++s_active->calls;
+    if (Faulted(Call::CloseServiceHandle, handle))
+        return FALSE;
     if (s_active->m_services.erase(handle) != 0)
         ++s_active->serviceHandlesClosed;
     else
@@ -93,6 +126,8 @@ BOOL WINAPI FakeServiceApi::CloseServiceHandleHook(SC_HANDLE handle)
 HANDLE WINAPI FakeServiceApi::OpenProcessHook(DWORD access, BOOL inherit, DWORD processId)
 {
     ++s_active->calls;
+    if (Faulted(Call::OpenProcess, nullptr))
+        return nullptr;
     const HANDLE process = s_active->openProcess ? s_active->openProcess(processId)
                                                  : RealServiceApi().openProcess(access, inherit, processId);
     if (process != nullptr) {
@@ -106,6 +141,8 @@ BOOL WINAPI FakeServiceApi::TimesHook(HANDLE process, LPFILETIME creation, LPFIL
                                       LPFILETIME user)
 {
     ++s_active->calls;
+    if (Faulted(Call::GetProcessTimes, process))
+        return FALSE;
     if (s_active->getProcessTimes)
         return s_active->getProcessTimes(*kernel, *user);
     return RealServiceApi().getProcessTimes(process, creation, exit, kernel, user);
@@ -114,6 +151,8 @@ BOOL WINAPI FakeServiceApi::TimesHook(HANDLE process, LPFILETIME creation, LPFIL
 BOOL WINAPI FakeServiceApi::MemoryHook(HANDLE process, PPROCESS_MEMORY_COUNTERS counters, DWORD size)
 {
     ++s_active->calls;
+    if (Faulted(Call::GetProcessMemoryInfo, process))
+        return FALSE;
     if (s_active->getProcessMemoryInfo)
         return s_active->getProcessMemoryInfo(*counters);
     return RealServiceApi().getProcessMemoryInfo(process, counters, size);
@@ -122,6 +161,8 @@ BOOL WINAPI FakeServiceApi::MemoryHook(HANDLE process, PPROCESS_MEMORY_COUNTERS 
 BOOL WINAPI FakeServiceApi::CloseHandleHook(HANDLE handle)
 {
     ++s_active->calls;
+    if (Faulted(Call::CloseHandle, handle))
+        return FALSE;
     if (s_active->m_processes.erase(handle) != 0)
         ++s_active->processesClosed;
     if (handle == FakeProcess())

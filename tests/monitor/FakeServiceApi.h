@@ -3,7 +3,9 @@
 #include "monitor/ServiceApi.h"
 
 #include <functional>
+#include <map>
 #include <set>
+#include <string>
 #include <vector>
 
 // Swaps the monitor's platform table while alive: counts what passes through, and lets a test
@@ -14,6 +16,22 @@ public:
     ~FakeServiceApi();
     FakeServiceApi(const FakeServiceApi &) = delete;
     FakeServiceApi &operator=(const FakeServiceApi &) = delete;
+
+    // The table's entries, in its order.
+    enum class Call {
+        OpenSCManager,
+        EnumServicesStatus,
+        GetServiceDisplayName,
+        GetServiceKeyName,
+        OpenService,
+        QueryServiceConfig,
+        QueryServiceStatusEx,
+        CloseServiceHandle,
+        OpenProcess,
+        GetProcessTimes,
+        GetProcessMemoryInfo,
+        CloseHandle,
+    };
 
     // Handles the fakes hand out; the platform never sees them.
     static SC_HANDLE FakeManager() { return reinterpret_cast<SC_HANDLE>(0x5C0001); }
@@ -28,6 +46,12 @@ public:
     std::function<HANDLE(DWORD)> openProcess;
     std::function<BOOL(PROCESS_MEMORY_COUNTERS &)> getProcessMemoryInfo;
     std::function<BOOL(FILETIME &kernel, FILETIME &user)> getProcessTimes;
+    // Asked first by every entry, with the handle the call is given (null when it takes none): a non-zero
+    // error fails the call with that last-error code before any script or the platform sees it.
+    std::function<DWORD(Call call, HANDLE handle)> fault;
+
+    // The key name a service handle the table gave out was opened by; empty for any other handle.
+    std::wstring NameOf(SC_HANDLE service) const;
 
     // What went through the table.
     int calls = 0;
@@ -40,8 +64,11 @@ public:
     int processesClosed = 0;
 
 private:
+    // True when the test's fault function fails this call; the last error is then set.
+    static bool Faulted(Call call, HANDLE handle);
+
     static FakeServiceApi *s_active;
-    std::set<SC_HANDLE> m_services;
+    std::map<SC_HANDLE, std::wstring> m_services;
     std::set<HANDLE> m_processes;
 
     static SC_HANDLE WINAPI OpenSCManagerHook(LPCWSTR, LPCWSTR, DWORD);

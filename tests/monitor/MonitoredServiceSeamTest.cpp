@@ -121,6 +121,44 @@ TEST_F(ScriptedProcess, FirstMeasurementWithoutEarlierSampleActsAsRestart)
     EXPECT_EQ(m_service->m_memory, 1234u);
 }
 
+TEST_F(ScriptedProcess, ARestartWhoseMeasurementFailedStillStartsTheNextShareAtZero)
+{
+    ASSERT_TRUE(m_service->Refresh(TRUE));
+    m_kernel += 500000;
+    ASSERT_TRUE(m_service->Refresh(FALSE));
+    // Off screen for a while, then given a row again while its process cannot be opened.
+    m_user += 90000000;
+    m_processOpens = false;
+    EXPECT_FALSE(m_service->Refresh(TRUE));
+    m_processOpens = true;
+    m_user += 1000000;
+    ASSERT_TRUE(m_service->Refresh(FALSE));
+    EXPECT_EQ(m_service->m_cpu, 0.0f);
+    m_user += 1000000;
+    ASSERT_TRUE(m_service->Refresh(FALSE));
+    EXPECT_FLOAT_EQ(m_service->m_cpu, 10.0f);
+}
+
+TEST_F(ScriptedProcess, AServiceStartedAgainInANewProcessStartsItsShareAtZero)
+{
+    m_kernel = 200000000;
+    m_user = 0;
+    ASSERT_TRUE(m_service->Refresh(TRUE));
+    m_kernel += 1000000;
+    ASSERT_TRUE(m_service->Refresh(FALSE));
+    m_state = SERVICE_STOPPED;
+    ASSERT_TRUE(m_service->Refresh(FALSE));
+    // The new process has used far less time than the old one: against it, the low bits would wrap.
+    m_state = SERVICE_RUNNING;
+    m_processId = 4343;
+    m_kernel = 300000;
+    ASSERT_TRUE(m_service->Refresh(FALSE));
+    EXPECT_EQ(m_service->m_cpu, 0.0f);
+    m_kernel += 1000000;
+    ASSERT_TRUE(m_service->Refresh(FALSE));
+    EXPECT_FLOAT_EQ(m_service->m_cpu, 10.0f);
+}
+
 TEST_F(ScriptedProcess, UnreadableStatusChangesNothing)
 {
     ASSERT_TRUE(m_service->Refresh(TRUE));
