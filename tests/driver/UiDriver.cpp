@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <winternl.h>
 
+#include <cstddef>
 #include <cstdlib>
 
 namespace {
@@ -376,6 +377,32 @@ int GdiObjectCount(DWORD processId)
     int count = 0;
     for (const HandleEntry& entry : entries)
         count += entry.type != 0;
+    return count;
+}
+
+// GetProcessHandleCount answers 0 under Wine. The system's handle list names each handle's owning
+// process (as Wine lays the entry out: a 32-bit process id).
+int HandleCount(DWORD processId)
+{
+    constexpr NTSTATUS kInfoLengthMismatch = static_cast<NTSTATUS>(0xC0000004);
+    constexpr size_t kMaxBuffer = 64 * 1024 * 1024;
+    std::vector<BYTE> buffer(256 * 1024);
+    NTSTATUS status = kInfoLengthMismatch;
+    while (status == kInfoLengthMismatch && buffer.size() <= kMaxBuffer) {
+        ULONG needed = 0;
+        status = NtQuerySystemInformation(SystemHandleInformation, buffer.data(), static_cast<ULONG>(buffer.size()),
+                                          &needed);
+        if (status == kInfoLengthMismatch)
+            buffer.resize(buffer.size() * 2);
+    }
+    if (status != 0)
+        return -1;
+    const auto* list = reinterpret_cast<const SYSTEM_HANDLE_INFORMATION*>(buffer.data());
+    const SYSTEM_HANDLE_ENTRY* entries = list->Handle;
+    const size_t room = (buffer.size() - offsetof(SYSTEM_HANDLE_INFORMATION, Handle)) / sizeof(SYSTEM_HANDLE_ENTRY);
+    int count = 0;
+    for (size_t i = 0; i < list->Count && i < room; ++i)
+        count += entries[i].OwnerPid == processId;
     return count;
 }
 
