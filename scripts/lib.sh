@@ -52,10 +52,15 @@ build_all() {
   cmake -S "$ROOT" -B "$BUILD/x86" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-i686.cmake" \
     -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DSAVER_DIST_DIR="$BUILD/dist" >/dev/null
   cmake --build "$BUILD/x86" -j"$(nproc)" --target QuorvaneSaver
+  build_x64
+}
+
+# The 64-bit tree alone: every target, or only those named.
+build_x64() {
   cmake -S "$ROOT" -B "$BUILD" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake" \
     -DCMAKE_BUILD_TYPE=Release -DSAVER_X86_SCR="$BUILD/dist/x86/QuorvaneSaver.scr" \
     -DSAVER_RUN_X86="$WINE_RUNS_32BIT" >/dev/null
-  cmake --build "$BUILD" -j"$(nproc)"
+  cmake --build "$BUILD" -j"$(nproc)" ${1:+--target} "$@"
 }
 
 # Quiet Wine that never stops to offer Mono or Gecko installs.

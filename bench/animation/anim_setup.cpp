@@ -1,8 +1,9 @@
 // Prepares the bench prefix. "services OWN TOTAL": installs and starts OWN own-process probe services
 // (QvAnim000..) and then shared-process ones until TOTAL Win32 services are active, then waits until killed:
 // the wineserver ends every service once no program of the prefix is left. "rows N": saves the saver's row
-// count. "saved N": saves the first N own-process probes as the monitored list; "clear" removes the list.
-// "count": prints the active Win32 services.
+// count. "saved N": saves the first N probes, own-process ones first, as the monitored list; "clear" removes
+// the list. "count": prints the active Win32 services. "churn N MS": every MS ms pauses the next of the first
+// N probes, or continues it when paused, in turn, until killed.
 
 #include <windows.h>
 
@@ -163,6 +164,27 @@ int SaveList(int count)
     return result == ERROR_SUCCESS ? 0 : 1;
 }
 
+// Paused and running lines differ in colour and text, so each change makes the saver render the line again.
+int Churn(int count, DWORD intervalMs)
+{
+    const SC_HANDLE manager = count > 0 ? OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT) : nullptr;
+    if (manager == nullptr)
+        return 1;
+    for (int i = 0;; i = (i + 1) % count) {
+        Sleep(intervalMs);
+        const SC_HANDLE service =
+            OpenServiceW(manager, ProbeName(i).c_str(), SERVICE_QUERY_STATUS | SERVICE_PAUSE_CONTINUE);
+        if (service == nullptr)
+            continue;
+        SERVICE_STATUS status = {};
+        if (QueryServiceStatus(service, &status))
+            ControlService(service,
+                           status.dwCurrentState == SERVICE_PAUSED ? SERVICE_CONTROL_CONTINUE : SERVICE_CONTROL_PAUSE,
+                           &status);
+        CloseServiceHandle(service);
+    }
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv)
@@ -179,6 +201,8 @@ int wmain(int argc, wchar_t** argv)
         std::printf("active Win32 services: %lu\n", ActiveServices());
         return 0;
     }
-    std::printf("usage: anim_setup services OWN TOTAL | rows N | saved N | clear | count\n");
+    if (argc > 3 && wcscmp(argv[1], L"churn") == 0)
+        return Churn(_wtoi(argv[2]), static_cast<DWORD>(_wtoi(argv[3])));
+    std::printf("usage: anim_setup services OWN TOTAL | rows N | saved N | clear | count | churn N MS\n");
     return 2;
 }

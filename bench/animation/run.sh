@@ -3,6 +3,7 @@
 # private prefix and display; prints figures only. Argument: the build folder (default: the project's).
 # Env: ROUNDS (default 3), LONG=1 for a 10-minute working-set run instead of 3 minutes.
 source "$(dirname "$0")/../../scripts/lib.sh"
+source "$(dirname "$0")/../proc.sh"
 
 BUILD_DIR=${1:-$BUILD}
 BIN="$BUILD_DIR/bench"
@@ -23,47 +24,6 @@ mkdir -p "$RUN_DIR"
 trap stop_wine EXIT
 start_xvfb
 init_prefix "$RUN_DIR/prefix"
-
-# A process of this prefix only: other runs on the machine use the same program names.
-in_prefix() {
-  # grep reads to the end: an early exit would fail the pipe under pipefail.
-  tr '\0' '\n' <"/proc/$1/environ" 2>/dev/null | grep -x "WINEPREFIX=$WINEPREFIX" >/dev/null
-}
-
-find_pid() {
-  local pattern=$1 p
-  for _ in $(seq 1 200); do
-    for p in /proc/[0-9]*; do
-      p=${p#/proc/}
-      if tr '\0' ' ' <"/proc/$p/cmdline" 2>/dev/null | grep -- "$pattern" >/dev/null && in_prefix "$p"; then
-        echo "$p"
-        return 0
-      fi
-    done
-    sleep 0.1
-  done
-  return 1
-}
-
-wineserver_pid() {
-  local p
-  for p in /proc/[0-9]*; do
-    p=${p#/proc/}
-    [[ "$(readlink "/proc/$p/exe" 2>/dev/null)" == */wineserver* ]] && in_prefix "$p" && echo "$p" && return 0
-  done
-  return 1
-}
-
-# utime + stime in clock ticks, all threads; the command name may hold spaces, so cut after its ')'.
-cpu_ticks() {
-  local total=0 p
-  for p in "$@"; do
-    total=$((total + $(sed 's/^.*) //' "/proc/$p/stat" | awk '{print $12 + $13}')))
-  done
-  echo "$total"
-}
-
-now() { date +%s.%N; }
 
 # One program for one row count: CPU of program + wineserver + Xvfb over WINDOW seconds, then frame rate.
 measure() {
@@ -103,13 +63,7 @@ measure() {
 }
 
 echo "== animation cost (1024x768, $WINDOW s per run, program + wineserver + Xvfb, $ROUNDS rounds)"
-# The holder keeps the wineserver, and with it the probe services, alive between programs.
-wine "$BIN/anim_setup.exe" services 20 150 >"$RUN_DIR/services.out" 2>&1 </dev/null &
-for _ in $(seq 1 600); do
-  grep -q started "$RUN_DIR/services.out" && break
-  sleep 0.5
-done
-sed 's/^/  /' "$RUN_DIR/services.out"
+start_probes 20 150 "$RUN_DIR/services.out"
 # Every row a measured own-process service, so each periodic refresh does its full work.
 wine "$BIN/anim_setup.exe" saved 20 </dev/null
 
@@ -167,8 +121,8 @@ pid=$(find_pid 'QuorvaneSaver.scr')
 start=$(now)
 rss=()
 for mark in "${MEMORY_MARKS[@]}"; do
-  sleep "$(awk -v s="$start" -v n="$(now)" -v m="$mark" 'BEGIN { d = m - (n - s); print (d > 0 ? d : 0) }')"
-  rss+=("$(awk '/^VmRSS/ {print $2}' "/proc/$pid/status")")
+  sleep_until "$start" "$mark"
+  rss+=("$(vmrss_kib "$pid")")
   printf '  at %4d s: VmRSS %s KiB; ' "$mark" "${rss[-1]}"
   wine "$BIN/anim_watch.exe" memory QuorvaneSaver </dev/null || true
 done
