@@ -63,9 +63,11 @@ BOOL CSaverSettings::Load()
             std::memcpy(CustomColors, colors, sizeof(colors));
 
         BYTE font[sizeof(LOGFONTW)];
-        if (key.ReadBinary(L"LogFont", font, sizeof(font)))
+        const BOOL fontRead = key.ReadBinary(L"LogFont", font, sizeof(font));
+        if (fontRead)
             RegistryFormat::DecodeLogFont(font, sizeof(font), LogFont);
-        else
+        // A font no screen can show would stall the drawing of every line: it counts as missing.
+        if (!fontRead || !RegistryFormat::IsDrawableFont(LogFont))
             SetDefaultFont(LogFont);
 
         key.ReadStringList(L"SavedServices", SavedServices);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <shlwapi.h>
 
+#include <climits>
 #include <cstring>
 #include <vector>
 
@@ -177,6 +178,30 @@ TEST_F(SettingsRegistry, OversizedBinaryValuesCountAsMissing)
     settings.Load();
     ExpectDefaultFont(settings.LogFont);
     EXPECT_EQ(settings.CustomColors[0], 0x00123456u);
+}
+
+TEST_F(SettingsRegistry, AFontNoScreenCanShowCountsAsMissing)
+{
+    struct Case {
+        LONG height, width;
+        bool kept;
+    };
+    for (const Case& c : {Case{-4096, 0, true}, Case{4096, 4096, true}, Case{-4097, 0, false}, Case{65279, 0, false},
+                          Case{-40, 5000, false}, Case{LONG_MIN, 0, false}}) {
+        SCOPED_TRACE(c.height);
+        LOGFONTW stored;
+        CSaverSettings::SetDefaultFont(stored);
+        lstrcpyW(stored.lfFaceName, L"Courier New");
+        stored.lfHeight = c.height;
+        stored.lfWidth = c.width;
+        Put(L"LogFont", REG_BINARY, &stored, sizeof(stored));
+        CSaverSettings settings;
+        settings.Load();
+        if (c.kept)
+            EXPECT_EQ(std::memcmp(&settings.LogFont, &stored, sizeof(stored)), 0);
+        else
+            ExpectDefaultFont(settings.LogFont);
+    }
 }
 
 TEST_F(SettingsRegistry, FourByteValuesOfOtherSizesOrTypes)
