@@ -325,6 +325,7 @@ TEST_F(MonitorWndFault, FailingCallsAndFlappingServicesNeitherHangNorLeakNorGarb
     const DWORD runMs = static_cast<DWORD>(seconds) * 1000;
     const DWORD earlyAt = std::min<DWORD>(20000, runMs / 4);
     std::vector<DWORD> removals = {runMs / 3, runMs / 3 * 2};
+    std::vector<std::wstring> removed;
     Samples early;
     bool sampled = false;
     for (DWORD elapsed = 0; elapsed < runMs; elapsed = GetTickCount() - start) {
@@ -333,12 +334,17 @@ TEST_F(MonitorWndFault, FailingCallsAndFlappingServicesNeitherHangNorLeakNorGarb
             early = Sample();
             sampled = true;
         }
-        if (!removals.empty() && elapsed >= removals.front() && !m_window->Displayed().empty()) {
-            const auto& shown = m_window->Displayed();
-            const CMonitoredService* victim = shown[std::uniform_int_distribution<size_t>(0, shown.size() - 1)(pick)];
-            std::printf("removing %s while shown, at %lu s\n", Narrow(std::wstring(victim->GetServiceName())).c_str(),
-                        elapsed / 1000);
-            probes.Remove(std::wstring(victim->GetServiceName()));
+        // A removed service's line stays on screen with its last values: pick among the others.
+        std::vector<std::wstring> candidates;
+        for (const CMonitoredService* shown : m_window->Displayed())
+            if (std::find(removed.begin(), removed.end(), std::wstring(shown->GetServiceName())) == removed.end())
+                candidates.emplace_back(shown->GetServiceName());
+        if (!removals.empty() && elapsed >= removals.front() && !candidates.empty()) {
+            const std::wstring& victim =
+                candidates[std::uniform_int_distribution<size_t>(0, candidates.size() - 1)(pick)];
+            std::printf("removing %s while shown, at %lu s\n", Narrow(victim).c_str(), elapsed / 1000);
+            probes.Remove(victim);
+            removed.push_back(victim);
             removals.erase(removals.begin());
         }
     }
