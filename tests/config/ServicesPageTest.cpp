@@ -198,3 +198,25 @@ TEST_F(ServicesPage, UnevenOrBrokenStoredListsOpenAsSoundRowsAndStoreEqualLists)
         ExpectStored(servers, services);
     }
 }
+
+TEST_F(ServicesPage, TwoThousandSavedPairsAllListAndOkStoresThemUnchanged)
+{
+    const std::wstring computer = ComputerName();
+    const ProbeService* const cycle[] = {s_running.get(), s_stopped.get(), s_alsoRunning.get()};
+    const std::wstring displays[] = {kRunning, kStopped, kGamma};
+    std::vector<std::wstring> servers(2000, computer), services;
+    std::vector<Row> expected;
+    for (int i = 0; i < 2000; ++i) {
+        services.push_back(cycle[i % 3]->Name());
+        expected.push_back({computer, displays[i % 3]});
+    }
+    SaveLists(servers, services);
+    OpenServicesTab();
+    EXPECT_EQ(Rows(m_page), expected);
+    // Each row opens its server's manager to look up its key name: about 9 ms a row under Wine.
+    UiDriver::ClickButton(m_sheet, IDOK);
+    DWORD code = 99;
+    ASSERT_TRUE(m_saver.WaitForExit(120000, &code)) << "the sheet did not close";
+    EXPECT_EQ(code, 0u);
+    ExpectStored(servers, services);
+}

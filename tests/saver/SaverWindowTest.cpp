@@ -10,6 +10,7 @@
 #include <shlwapi.h>
 
 #include <algorithm>
+#include <map>
 #include <memory>
 #include <set>
 #include <string>
@@ -141,12 +142,15 @@ protected:
     void SetUp() override { SHDeleteKeyW(HKEY_CURRENT_USER, kSettingsKey); }
     void TearDown() override { SHDeleteKeyW(HKEY_CURRENT_USER, kSettingsKey); }
 
-    static void SetCount(DWORD count)
+    static void SetCount(DWORD count) { SetRaw(L"ServicesCount", REG_DWORD, &count, 4); }
+
+    // A settings value of any type and size, as a hand-edited registry may hold it.
+    static void SetRaw(LPCWSTR name, DWORD type, const void* data, DWORD size)
     {
         HKEY key;
         ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
                   0);
-        RegSetValueExW(key, L"ServicesCount", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&count), 4);
+        RegSetValueExW(key, name, 0, type, static_cast<const BYTE*>(data), size);
         RegCloseKey(key);
     }
 
@@ -225,12 +229,14 @@ TEST_F(SaverWindow, FullScreenShowsTheIntroThenLinesInExactStateColours)
     const std::vector<COLORREF> expected = IntroFromResources(&width, &height);
     ASSERT_EQ(width, 281);
     ASSERT_EQ(height, 364);
-    const RECT intro = {372, 202, 372 + width, 202 + height};
+    // (372, 202) at 1024 x 768; the suite runs this case on other screen sizes too.
+    const POINT origin = AnimationLayout::IntroOrigin(Screen().right, Screen().bottom, width, height);
+    const RECT intro = {origin.x, origin.y, origin.x + width, origin.y + height};
     const std::vector<COLORREF> shown = UiDriver::CaptureScreen(intro);
     int differing = 0;
     for (size_t i = 0; i < shown.size(); ++i)
         differing += shown[i] != expected[i];
-    EXPECT_EQ(differing, 0) << "the intro is not at (372, 202)";
+    EXPECT_EQ(differing, 0) << "the intro is not at (" << origin.x << ", " << origin.y << ")";
 
     // Lines start up to 1000 pixels off-screen and move 100 pixels a second.
     Sleep(12000);
@@ -472,6 +478,125 @@ TEST_F(SaverWindow, GdiObjectsDoNotGrowOverAMinute)
     // A frame's window DC or a repaint's picture may exist at the moment of reading.
     EXPECT_LE(late, early + 4) << "GDI objects at 10 s: " << early << ", at 60 s: " << late;
     EXPECT_TRUE(saver.IsRunning());
+}
+
+// ---- Hostile settings and many services: the saver still animates soundly and writes nothing.
+
+// Every value of the settings key, with its type and bytes.
+std::map<std::wstring, std::pair<DWORD, std::vector<BYTE>>> StoredValues()
+{
+    std::map<std::wstring, std::pair<DWORD, std::vector<BYTE>>> values;
+    HKEY key;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return values;
+    wchar_t name[256];
+    std::vector<BYTE> data(4 * 1024 * 1024);
+    for (DWORD i = 0;; ++i) {
+        DWORD nameLength = 256, type = 0, size = static_cast<DWORD>(data.size());
+        if (RegEnumValueW(key, i, name, &nameLength, nullptr, &type, data.data(), &size) != ERROR_SUCCESS)
+            break;
+        values[name] = {type, std::vector<BYTE>(data.begin(), data.begin() + size)};
+    }
+    RegCloseKey(key);
+    return values;
+}
+
+// After the intro a running service's line comes on screen, and every pixel is black or a state colour.
+void ExpectSoundAnimation(TestProcess& saver)
+{
+    ASSERT_TRUE(WaitForIntroEnd());
+    EXPECT_TRUE(WaitForColour(0x0000FF00, true, 15000)) << "no running service's line came on screen";
+    for (COLORREF c : ColoursOnScreen())
+        EXPECT_TRUE(kAnimationColours.count(c)) << std::hex << "pixel colour " << c << " is no state colour";
+    EXPECT_TRUE(saver.IsRunning());
+}
+
+class HostileInput : public SaverWindow {
+protected:
+    // Runs the saver full screen on the key as it stands, then ends it with a key; the key is unchanged.
+    void ExpectAnimatesAndLeavesTheKeyAlone()
+    {
+        const auto before = StoredValues();
+        TestProcess saver;
+        ASSERT_NE(StartFullScreen(saver), nullptr);
+        ASSERT_NO_FATAL_FAILURE(ExpectSoundAnimation(saver));
+        UiDriver::PressKey(VK_SPACE);
+        ExpectEndsWithin(saver, 10000);
+        EXPECT_TRUE(StoredValues() == before) << "the saver changed its settings key";
+    }
+};
+
+TEST_F(HostileInput, EveryValueOfTheWrongTypeOrSize)
+{
+    std::vector<std::wstring> names;
+    ASSERT_NO_FATAL_FAILURE(StartProbes(L"QvWrongTypes", 1, &names));
+    const wchar_t green[] = L"green";
+    const BYTE two[] = {1, 2};
+    const ULONGLONG eight = 0x00FF00FF00FF00FFull;
+    const BYTE garbage[10] = {0xFF, 0xFE, 0, 0, 0x41, 0, 0x42, 0, 0xFF, 0xFF};
+    SetRaw(L"RunningColor", REG_SZ, green, sizeof(green));
+    SetRaw(L"StoppedColor", REG_BINARY, two, sizeof(two));
+    SetRaw(L"PausedColor", REG_QWORD, &eight, sizeof(eight));
+    SetRaw(L"OtherColor", REG_DWORD, two, 2);
+    SetRaw(L"ServicesCount", REG_SZ, green, sizeof(green));
+    SetRaw(L"LogFont", REG_BINARY, garbage, sizeof(garbage));
+    // The lists as a single string, and as bytes with no terminator and an odd last byte.
+    wchar_t computer[MAX_COMPUTERNAME_LENGTH + 1] = {};
+    DWORD length = MAX_COMPUTERNAME_LENGTH + 1;
+    GetComputerNameW(computer, &length);
+    SetRaw(L"SavedServers", REG_SZ, computer, (length + 1) * sizeof(wchar_t));
+    std::vector<BYTE> service(names[0].size() * sizeof(wchar_t) + 1, 0x41);
+    memcpy(service.data(), names[0].data(), names[0].size() * sizeof(wchar_t));
+    SetRaw(L"SavedServices", REG_BINARY, service.data(), static_cast<DWORD>(service.size()));
+    ExpectAnimatesAndLeavesTheKeyAlone();
+}
+
+TEST_F(HostileInput, AFontFaceThatDoesNotExist)
+{
+    LOGFONTW font;
+    CSaverSettings::SetDefaultFont(font);
+    lstrcpynW(font.lfFaceName, L"Qv No Such Face", LF_FACESIZE);
+    SetRaw(L"LogFont", REG_BINARY, &font, sizeof(font));
+    ExpectAnimatesAndLeavesTheKeyAlone();
+}
+
+TEST_F(HostileInput, TwoThousandSavedPairsHalfOfThemMissing)
+{
+    std::vector<std::wstring> names;
+    ASSERT_NO_FATAL_FAILURE(StartProbes(L"QvManyPairs", 1, &names));
+    std::vector<std::wstring> pairs;
+    for (int i = 0; i < 1000; ++i) {
+        pairs.push_back(names[0]);
+        pairs.push_back(L"QvNoSuchService" + std::to_wstring(i));
+    }
+    SaveLocalPairs(pairs);
+    SetCount(20);
+    ExpectAnimatesAndLeavesTheKeyAlone();
+}
+
+TEST_F(HostileInput, FiveHundredActiveServicesOnTheComputer)
+{
+    SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ENUMERATE_SERVICE);
+    ASSERT_NE(manager, nullptr);
+    DWORD needed = 0, active = 0, resume = 0;
+    EnumServicesStatusW(manager, SERVICE_WIN32, SERVICE_ACTIVE, nullptr, 0, &needed, &active, &resume);
+    std::vector<BYTE> buffer(needed);
+    resume = 0;
+    ASSERT_TRUE(EnumServicesStatusW(manager, SERVICE_WIN32, SERVICE_ACTIVE,
+                                    reinterpret_cast<ENUM_SERVICE_STATUSW*>(buffer.data()), needed, &needed, &active,
+                                    &resume));
+    CloseServiceHandle(manager);
+    // One probe process hosts them all, as a shared service host would.
+    std::vector<std::wstring> hosted;
+    for (DWORD i = active; i < 500; ++i)
+        hosted.push_back(L"QvCrowd" + std::to_wstring(i));
+    for (const std::wstring& name : hosted) {
+        m_probes.push_back(std::make_unique<ProbeService>(name, L"Crowd " + name, SERVICE_WIN32_SHARE_PROCESS, hosted));
+        ASSERT_TRUE(m_probes.back()->Installed());
+        ASSERT_TRUE(m_probes.back()->Start());
+    }
+    SetCount(20);  // nothing saved: all 500
+    ExpectAnimatesAndLeavesTheKeyAlone();
 }
 
 }
