@@ -67,11 +67,11 @@ build_x64() {
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEDEBUG=-all
 
-# Starts a private Xvfb unless one is given; sets DISPLAY and XVFB_PID.
+# Starts a private Xvfb (1024x768 unless a size is given); sets DISPLAY and XVFB_PID.
 start_xvfb() {
   local fdfile
   fdfile=$(mktemp)
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fdfile" >/dev/null 2>&1 &
+  Xvfb -displayfd 3 -screen 0 "${1:-1024x768}x24" -nolisten tcp 3>"$fdfile" >/dev/null 2>&1 &
   XVFB_PID=$!
   for _ in $(seq 1 100); do
     [ -s "$fdfile" ] && break
