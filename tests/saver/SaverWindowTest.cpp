@@ -1,5 +1,6 @@
 // The saver's windows end to end: the built program under Wine, read from the screen.
 #include "tests/driver/TestProcess.h"
+#include "tests/config/ConfigDriver.h"
 #include "display/AnimationLayout.h"
 #include "settings/CRegistryKey.h"
 #include "settings/CSaverSettings.h"
@@ -156,12 +157,10 @@ protected:
 
     static void SaveLocalPairs(const std::vector<std::wstring>& names)
     {
-        wchar_t computer[16] = {};
-        DWORD size = 16;
-        GetComputerNameW(computer, &size);
+        const std::wstring computer = ConfigDriver::ComputerName();
         CStringArray servers, services;
         for (const std::wstring& name : names) {
-            servers.Add(computer);
+            servers.Add(computer.c_str());
             services.Add(name.c_str());
         }
         CRegistryKey key;
@@ -541,10 +540,8 @@ TEST_F(HostileInput, EveryValueOfTheWrongTypeOrSize)
     SetRaw(L"ServicesCount", REG_SZ, green, sizeof(green));
     SetRaw(L"LogFont", REG_BINARY, garbage, sizeof(garbage));
     // The lists as a single string, and as bytes with no terminator and an odd last byte.
-    wchar_t computer[MAX_COMPUTERNAME_LENGTH + 1] = {};
-    DWORD length = MAX_COMPUTERNAME_LENGTH + 1;
-    GetComputerNameW(computer, &length);
-    SetRaw(L"SavedServers", REG_SZ, computer, (length + 1) * sizeof(wchar_t));
+    const std::wstring computer = ConfigDriver::ComputerName();
+    SetRaw(L"SavedServers", REG_SZ, computer.c_str(), static_cast<DWORD>((computer.size() + 1) * sizeof(wchar_t)));
     std::vector<BYTE> service(names[0].size() * sizeof(wchar_t) + 1, 0x41);
     memcpy(service.data(), names[0].data(), names[0].size() * sizeof(wchar_t));
     SetRaw(L"SavedServices", REG_BINARY, service.data(), static_cast<DWORD>(service.size()));
@@ -576,16 +573,8 @@ TEST_F(HostileInput, TwoThousandSavedPairsHalfOfThemMissing)
 
 TEST_F(HostileInput, FiveHundredActiveServicesOnTheComputer)
 {
-    SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ENUMERATE_SERVICE);
-    ASSERT_NE(manager, nullptr);
-    DWORD needed = 0, active = 0, resume = 0;
-    EnumServicesStatusW(manager, SERVICE_WIN32, SERVICE_ACTIVE, nullptr, 0, &needed, &active, &resume);
-    std::vector<BYTE> buffer(needed);
-    resume = 0;
-    ASSERT_TRUE(EnumServicesStatusW(manager, SERVICE_WIN32, SERVICE_ACTIVE,
-                                    reinterpret_cast<ENUM_SERVICE_STATUSW*>(buffer.data()), needed, &needed, &active,
-                                    &resume));
-    CloseServiceHandle(manager);
+    const DWORD active = static_cast<DWORD>(ConfigDriver::LocalServices(SERVICE_WIN32, SERVICE_ACTIVE).size());
+    ASSERT_GT(active, 0u);
     // One probe process hosts them all, as a shared service host would.
     std::vector<std::wstring> hosted;
     for (DWORD i = active; i < 500; ++i)
