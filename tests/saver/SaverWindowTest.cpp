@@ -135,6 +135,27 @@ bool WaitForIntroEnd(bool shown = false)
     return false;
 }
 
+// Waits until the screen shows the colour (true) or until it no longer does (false).
+bool WaitForColour(COLORREF colour, bool shown, DWORD timeoutMs)
+{
+    for (DWORD waited = 0; waited < timeoutMs; waited += 250) {
+        if ((ColoursOnScreen().count(colour) != 0) == shown)
+            return true;
+        Sleep(250);
+    }
+    return false;
+}
+
+// After the intro a running service's line comes on screen, and every pixel is black or a state colour.
+void ExpectSoundAnimation(TestProcess& saver, bool introSeen = false)
+{
+    ASSERT_TRUE(WaitForIntroEnd(introSeen));
+    EXPECT_TRUE(WaitForColour(0x0000FF00, true, 15000)) << "no running service's line came on screen";
+    for (COLORREF c : ColoursOnScreen())
+        EXPECT_TRUE(kAnimationColours.count(c)) << std::hex << "pixel colour " << c << " is no state colour";
+    EXPECT_TRUE(saver.IsRunning());
+}
+
 class SaverWindow : public ::testing::Test {
 protected:
     void SetUp() override { SHDeleteKeyW(HKEY_CURRENT_USER, kSettingsKey); }
@@ -239,16 +260,8 @@ TEST_F(SaverWindow, FullScreenShowsTheIntroThenLinesInExactStateColours)
     }
     EXPECT_EQ(differing, 0) << "the intro is not at (" << origin.x << ", " << origin.y << ")";
 
-    // Lines start up to 1000 pixels off-screen and move 100 pixels a second, slower on a loaded machine.
-    ASSERT_TRUE(WaitForIntroEnd(true));
-    std::set<COLORREF> colours;
-    for (int i = 0; i < 60 && !colours.count(0x0000FF00); ++i, Sleep(500)) {
-        colours = ColoursOnScreen();
-        for (COLORREF c : colours)
-            EXPECT_TRUE(kAnimationColours.count(c)) << std::hex << "pixel colour " << c << " is no state colour";
-    }
-    EXPECT_TRUE(colours.count(0x0000FF00)) << "no running service's line is on screen";
-    EXPECT_TRUE(saver.IsRunning());
+    // Lines start up to 1000 pixels off-screen and move 100 pixels a second.
+    ExpectSoundAnimation(saver, true);
 }
 
 // Bounding box of the pixels of one colour on the whole screen (empty when there are none).
@@ -266,17 +279,6 @@ RECT ColourBounds(COLORREF colour)
                 box.bottom = y + 1 > box.bottom ? y + 1 : box.bottom;
             }
     return box;
-}
-
-// Waits until the screen shows the colour (true) or until it no longer does (false).
-bool WaitForColour(COLORREF colour, bool shown, DWORD timeoutMs)
-{
-    for (DWORD waited = 0; waited < timeoutMs; waited += 250) {
-        if ((ColoursOnScreen().count(colour) != 0) == shown)
-            return true;
-        Sleep(250);
-    }
-    return false;
 }
 
 TEST_F(SaverWindow, AServiceStoppedWhileShownTurnsRedAtTheNextRefresh)
@@ -510,16 +512,6 @@ std::map<std::wstring, std::pair<DWORD, std::vector<BYTE>>> StoredValues()
     }
     RegCloseKey(key);
     return values;
-}
-
-// After the intro a running service's line comes on screen, and every pixel is black or a state colour.
-void ExpectSoundAnimation(TestProcess& saver)
-{
-    ASSERT_TRUE(WaitForIntroEnd());
-    EXPECT_TRUE(WaitForColour(0x0000FF00, true, 15000)) << "no running service's line came on screen";
-    for (COLORREF c : ColoursOnScreen())
-        EXPECT_TRUE(kAnimationColours.count(c)) << std::hex << "pixel colour " << c << " is no state colour";
-    EXPECT_TRUE(saver.IsRunning());
 }
 
 class HostileInput : public SaverWindow {
