@@ -6,20 +6,21 @@
 
 void CString::Format(LPCWSTR format, ...)
 {
-    va_list args;
-    va_start(args, format);
-    va_list probe;
-    va_copy(probe, args);
-    const int needed = _vscwprintf(format, probe);
-    va_end(probe);
-    if (needed < 0) {
-        m_text.clear();
-    } else {
-        std::vector<wchar_t> buffer(static_cast<size_t>(needed) + 1);
-        _vsnwprintf(buffer.data(), buffer.size(), format, args);
-        m_text.assign(buffer.data(), static_cast<size_t>(needed));
+    // _vsnwprintf answers -1 while the buffer is too small; the msvcrt of Windows 2000 has no
+    // _vscwprintf to ask the length first. A text too long for the last buffer formats as empty.
+    constexpr size_t kLongest = 1 << 20;
+    m_text.clear();
+    for (size_t size = 256; size <= kLongest; size *= 2) {
+        std::vector<wchar_t> buffer(size);
+        va_list args;
+        va_start(args, format);
+        const int written = _vsnwprintf(buffer.data(), size, format, args);
+        va_end(args);
+        if (written >= 0 && static_cast<size_t>(written) < size) {
+            m_text.assign(buffer.data(), static_cast<size_t>(written));
+            return;
+        }
     }
-    va_end(args);
 }
 
 BOOL CString::LoadString(UINT id)

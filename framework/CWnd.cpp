@@ -7,6 +7,28 @@
 // windowsx.h has a macro of this name; the member is meant here.
 #undef SubclassWindow
 
+namespace {
+// The message being handled on this thread, innermost first. It lives on EntryProc's stack, not in
+// the window object: a message whose handling destroys a self-deleting window outlives the object.
+struct CurrentMessage {
+    HWND window;
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+    WNDPROC oldWndProc;
+    const CurrentMessage* outer;
+};
+thread_local const CurrentMessage* t_current = nullptr;
+
+class MessageScope {
+public:
+    explicit MessageScope(const CurrentMessage& message) { t_current = &message; }
+    ~MessageScope() { t_current = t_current->outer; }
+    MessageScope(const MessageScope&) = delete;
+    MessageScope& operator=(const MessageScope&) = delete;
+};
+}
+
 LPCWSTR AfxRegisterWndClass(UINT classStyle, HCURSOR cursor, HBRUSH background, HICON icon)
 {
     // The name encodes the arguments, so the same request finds the class registered before.
@@ -177,16 +199,10 @@ LRESULT CALLBACK CWnd::EntryProc(HWND window, UINT message, WPARAM wParam, LPARA
     if (self == nullptr)
         return DefWindowProcW(window, message, wParam, lParam);
 
-    // Keep the outer message for Default() across nested ones.
-    const UINT outerMessage = self->m_message;
-    const WPARAM outerWParam = self->m_wParam;
-    const LPARAM outerLParam = self->m_lParam;
-    self->m_message = message;
-    self->m_wParam = wParam;
-    self->m_lParam = lParam;
-    LRESULT result;
+    const CurrentMessage current = {window, message, wParam, lParam, self->m_oldWndProc, t_current};
+    const MessageScope scope(current);
     if (message == WM_NCDESTROY) {
-        result = self->Default();
+        const LRESULT result = self->Default();
         if (self->m_oldWndProc != nullptr) {
             SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(self->m_oldWndProc));
             self->m_oldWndProc = nullptr;
@@ -199,22 +215,24 @@ LRESULT CALLBACK CWnd::EntryProc(HWND window, UINT message, WPARAM wParam, LPARA
             app->m_pMainWnd = nullptr;
             PostQuitMessage(0);
         }
+        // Last: a self-deleting object is gone after this.
         if (!self->m_creating)
             self->PostNcDestroy();
         return result;
     }
-    result = self->WindowProc(message, wParam, lParam);
-    self->m_message = outerMessage;
-    self->m_wParam = outerWParam;
-    self->m_lParam = outerLParam;
-    return result;
+    // Nothing of the object is touched after this: the handling may have deleted it.
+    return self->WindowProc(message, wParam, lParam);
 }
 
 LRESULT CWnd::Default()
 {
-    if (m_oldWndProc != nullptr)
-        return CallWindowProcW(m_oldWndProc, m_hWnd, m_message, m_wParam, m_lParam);
-    return DefWindowProcW(m_hWnd, m_message, m_wParam, m_lParam);
+    const CurrentMessage* current = t_current;
+    if (current == nullptr)
+        return 0;
+    if (current->oldWndProc != nullptr)
+        return CallWindowProcW(current->oldWndProc, current->window, current->message, current->wParam,
+                               current->lParam);
+    return DefWindowProcW(current->window, current->message, current->wParam, current->lParam);
 }
 
 BOOL CWnd::ReflectToChild(HWND child, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result)

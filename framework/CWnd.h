@@ -60,7 +60,8 @@ public:
 protected:
     // The one dispatch: unpacks the message and calls the On... handler; others get Default().
     virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
-    // The platform's processing of the message being handled.
+    // The platform's processing of the message being handled. It reads nothing of the object, so
+    // a handler may still call it after its window, and with it a self-deleting object, is gone.
     LRESULT Default();
     virtual void PostNcDestroy() {}
 
@@ -96,7 +97,4 @@ private:
 
     bool m_creating = false;
     WNDPROC m_oldWndProc = nullptr;
-    UINT m_message = 0;
-    WPARAM m_wParam = 0;
-    LPARAM m_lParam = 0;
 };

@@ -1,3 +1,4 @@
+#include "app/CSaverFrameWnd.h"
 #include "framework/CWinApp.h"
 #include "framework/CWnd.h"
 
@@ -6,6 +7,42 @@
 #include <string>
 
 namespace {
+
+// Touches of a guarded object after its delete: each one faults, is counted, and gets its page back
+// so the run goes on to report it.
+void* g_freed = nullptr;
+size_t g_freedSize = 0;
+int g_lateTouches = 0;
+
+LONG CALLBACK CountLateTouch(EXCEPTION_POINTERS* info)
+{
+    const EXCEPTION_RECORD* record = info->ExceptionRecord;
+    const auto address = static_cast<BYTE*>(reinterpret_cast<void*>(record->ExceptionInformation[1]));
+    const auto freed = static_cast<BYTE*>(g_freed);
+    if (record->ExceptionCode != EXCEPTION_ACCESS_VIOLATION || freed == nullptr || address < freed ||
+        address >= freed + g_freedSize)
+        return EXCEPTION_CONTINUE_SEARCH;
+    ++g_lateTouches;
+    VirtualAlloc(freed, g_freedSize, MEM_COMMIT, PAGE_READWRITE);
+    return EXCEPTION_CONTINUE_EXECUTION;
+}
+
+// A self-deleting window alone in pages of its own, which its delete decommits.
+template <class Window>
+class Guarded : public Window {
+public:
+    using Window::Window;
+    static void* operator new(size_t size)
+    {
+        return VirtualAlloc(nullptr, size, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
+    }
+    static void operator delete(void* object, size_t size)
+    {
+        VirtualFree(object, size, MEM_DECOMMIT);
+        g_freed = object;
+        g_freedSize = size;
+    }
+};
 
 // Records what reaches it; deletes itself after its window is gone, as the saver's windows do.
 class ProbeWindow : public CWnd {
@@ -30,12 +67,20 @@ protected:
     void OnDestroy() override
     {
         *m_log += L"destroy;";
+        // A message handled while the window is being destroyed.
+        SendMessage(WM_TIMER, 9);
         CWnd::OnDestroy();
     }
     void OnTimer(UINT_PTR id) override
     {
         *m_log += L"timer" + std::to_wstring(id) + L";";
         KillTimer(id);
+    }
+    // A key destroys the window from inside its own handler, which then ends as handlers do.
+    void OnKeyDown(UINT, UINT, UINT) override
+    {
+        DestroyWindow();
+        Default();
     }
     void PostNcDestroy() override { delete this; }
 
@@ -73,7 +118,7 @@ TEST(Window, HandlersRunInOrderAndTheObjectDeletesItselfAfterItsWindow)
     PumpUntilQuit(300, &quit);
     EXPECT_FALSE(quit) << "only the main window's end quits";
     EXPECT_TRUE(::DestroyWindow(handle));
-    EXPECT_EQ(log, L"create;timer7;destroy;deleted;");
+    EXPECT_EQ(log, L"create;timer7;destroy;timer9;deleted;");
     EXPECT_FALSE(IsWindow(handle));
 }
 
@@ -87,19 +132,44 @@ TEST(Window, RefusedCreationFailsAndStillFreesTheObject)
     EXPECT_EQ(log.substr(log.size() - 8), L"deleted;");
 }
 
-TEST(Window, DestroyingTheMainWindowEndsTheMessageLoop)
+TEST(Window, NothingTouchesAWindowObjectOnceItHasDeletedItself)
 {
-    CWinApp app;
-    std::wstring log;
-    auto* window = new ProbeWindow(&log, 0);
-    ASSERT_TRUE(window->Create());
-    app.m_pMainWnd = window;
-    window->PostMessage(WM_CLOSE);
-    bool quit = false;
-    PumpUntilQuit(5000, &quit);
-    EXPECT_TRUE(quit);
-    EXPECT_EQ(app.m_pMainWnd, nullptr);
-    EXPECT_EQ(log, L"create;destroy;deleted;");
+    const PVOID handler = AddVectoredExceptionHandler(1, CountLateTouch);
+    // Destroyed by WM_CLOSE's default processing, by DestroyWindow inside a key handler, and, as the
+    // main window, ending the message loop; each time WM_DESTROY handles a message of its own.
+    const UINT messages[] = {WM_CLOSE, WM_KEYDOWN, WM_CLOSE};
+    for (int i = 0; i < 3; ++i) {
+        CWinApp app;
+        std::wstring log;
+        auto* window = new Guarded<ProbeWindow>(&log, 0);
+        ASSERT_TRUE(window->Create());
+        const HWND handle = window->GetSafeHwnd();
+        if (i == 2)
+            app.m_pMainWnd = window;
+        SendMessageW(handle, messages[i], 0, 0);
+        EXPECT_EQ(log, L"create;destroy;timer9;deleted;");
+        EXPECT_FALSE(IsWindow(handle));
+        bool quit = false;
+        PumpUntilQuit(i == 2 ? 5000 : 100, &quit);
+        EXPECT_EQ(quit, i == 2) << "only the main window's end quits";
+        EXPECT_EQ(app.m_pMainWnd, nullptr);
+    }
+    EXPECT_EQ(g_lateTouches, 0) << "a window object was touched after it deleted itself";
+
+    // The full-screen saver, ended by a key as a user ends it.
+    g_lateTouches = 0;
+    {
+        CWinApp app;
+        auto* frame = new Guarded<CSaverFrameWnd>();
+        ASSERT_TRUE(frame->CreateFullScreen());
+        app.m_pMainWnd = frame;
+        PostMessageW(frame->GetSafeHwnd(), WM_KEYDOWN, VK_SPACE, 0);
+        bool quit = false;
+        PumpUntilQuit(20000, &quit);
+        EXPECT_TRUE(quit);
+    }
+    EXPECT_EQ(g_lateTouches, 0) << "the saver's frame was touched after it deleted itself";
+    RemoveVectoredExceptionHandler(handler);
 }
 
 }
