@@ -63,12 +63,22 @@ BOOL CRegistryKey::ReadStringList(LPCWSTR name, CStringArray& entries)
     DWORD size = 0;
     if (RegQueryValueExW(m_hKey, name, nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS)
         return FALSE;
-    size &= ~1u;
-    std::vector<BYTE> data(size);
-    if (size != 0 && RegQueryValueExW(m_hKey, name, nullptr, nullptr, data.data(), &size) != ERROR_SUCCESS)
-        return FALSE;
-    RegistryFormat::DecodeStringList(data.data(), size, entries);
-    return TRUE;
+    // The whole value is read, an odd last byte included; the decoder takes only complete entries.
+    // A value that grew since its size was asked is asked again, a few times at most.
+    std::vector<BYTE> data;
+    for (int attempt = 0; attempt < kReadAttempts; ++attempt) {
+        data.resize(size);
+        DWORD got = size;
+        const LONG result = RegQueryValueExW(m_hKey, name, nullptr, nullptr, data.data(), &got);
+        if (result == ERROR_SUCCESS) {
+            RegistryFormat::DecodeStringList(data.data(), got, entries);
+            return TRUE;
+        }
+        if (result != ERROR_MORE_DATA)
+            return FALSE;
+        size = got > size ? got : size + 2;
+    }
+    return FALSE;
 }
 
 BOOL CRegistryKey::WriteDword(LPCWSTR name, DWORD value)

@@ -25,5 +25,8 @@ public:
     BOOL WriteStringList(LPCWSTR name, const CStringArray& entries);
 
 private:
+    // Reads of a value that keeps growing under the reader give up after this many.
+    static constexpr int kReadAttempts = 4;
+
     HKEY m_hKey = nullptr;
 };

@@ -6,6 +6,8 @@
 #include <commctrl.h>
 #include <shlwapi.h>
 
+#include <cstring>
+
 namespace ConfigDriver {
 
 namespace {
@@ -39,13 +41,14 @@ void SaveLists(const std::vector<std::wstring>& servers, const std::vector<std::
     SaveRawList(L"SavedServices", MultiString(services));
 }
 
-void SaveRawList(LPCWSTR name, const std::wstring& characters)
+void SaveRawList(LPCWSTR name, const std::wstring& characters, DWORD type, bool strayByte)
 {
+    std::vector<BYTE> bytes(characters.size() * sizeof(wchar_t) + (strayByte ? 1 : 0), 0x41);
+    std::memcpy(bytes.data(), characters.data(), characters.size() * sizeof(wchar_t));
     HKEY key = nullptr;
     if (RegCreateKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) != 0)
         return;
-    RegSetValueExW(key, name, 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>(characters.data()),
-                   static_cast<DWORD>(characters.size() * sizeof(wchar_t)));
+    RegSetValueExW(key, name, 0, type, bytes.data(), static_cast<DWORD>(bytes.size()));
     RegCloseKey(key);
 }
 

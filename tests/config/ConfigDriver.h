@@ -44,8 +44,9 @@ std::wstring ComputerName();
 
 void DeleteSettings();
 void SaveLists(const std::vector<std::wstring>& servers, const std::vector<std::wstring>& services);
-// Stores the characters as given, embedded NULs included, as one REG_MULTI_SZ value.
-void SaveRawList(LPCWSTR name, const std::wstring& characters);
+// Stores the characters as given, embedded NULs included, as one value of that type; a stray byte
+// after them makes its size odd.
+void SaveRawList(LPCWSTR name, const std::wstring& characters, DWORD type = REG_MULTI_SZ, bool strayByte = false);
 StoredList ReadStoredList(LPCWSTR name);
 
 // Records in the manager's order.

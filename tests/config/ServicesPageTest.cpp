@@ -172,6 +172,8 @@ TEST_F(ServicesPage, UnevenOrBrokenStoredListsOpenAsSoundRowsAndStoreEqualLists)
         std::wstring servers;
         std::wstring services;
         std::vector<Row> rows;
+        DWORD type = REG_MULTI_SZ;
+        bool strayByte = false;
     };
     const std::wstring nul(1, L'\0');
     const std::vector<Case> cases = {
@@ -181,12 +183,16 @@ TEST_F(ServicesPage, UnevenOrBrokenStoredListsOpenAsSoundRowsAndStoreEqualLists)
          stopped + nul + nul, {{computer, kStopped}}},
         {"an empty entry in the middle", computer + nul + computer + nul + nul,
          running + nul + nul + stopped + nul + nul, {{computer, kRunning}}},
+        {"two entries and a stray byte", computer + nul + computer + nul, running + nul + stopped + nul,
+         {{computer, kRunning}, {computer, kStopped}}, REG_MULTI_SZ, true},
+        {"two entries and a stray byte, as binary", computer + nul + computer + nul, running + nul + stopped + nul,
+         {{computer, kRunning}, {computer, kStopped}}, REG_BINARY, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         DeleteSettings();
-        SaveRawList(L"SavedServers", c.servers);
-        SaveRawList(L"SavedServices", c.services);
+        SaveRawList(L"SavedServers", c.servers, c.type, c.strayByte);
+        SaveRawList(L"SavedServices", c.services, c.type, c.strayByte);
         OpenServicesTab();
         EXPECT_EQ(Rows(m_page), c.rows);
         CloseSheet(IDOK);

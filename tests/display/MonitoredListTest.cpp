@@ -7,6 +7,7 @@
 #include <shlwapi.h>
 
 #include <algorithm>
+#include <cstring>
 #include <cwchar>
 #include <memory>
 #include <string>
@@ -241,6 +242,29 @@ TEST_F(MonitoredList, ServerWhoseManagerFailsStopsTheBuildThere)
     EXPECT_EQ(m_machines, (std::vector<std::wstring>{m_computer, kUnreachable}));
     EXPECT_EQ(m_servicesAsked, (std::vector<std::wstring>{kAlpha}));
     EXPECT_EQ(m_seam.managerHandlesClosed, 1);
+}
+
+TEST_F(MonitoredList, OddSizedSavedListsGiveBothOfTheirPairs)
+{
+    // Both lists with two complete entries and a stray byte, as a multi-string and as binary.
+    for (const DWORD type : {REG_MULTI_SZ, REG_BINARY}) {
+        for (const auto &[name, first, second] : {std::make_tuple(L"SavedServers", m_computer, m_computer),
+                                                 std::make_tuple(L"SavedServices", std::wstring(kBeta),
+                                                                 std::wstring(kAlpha))}) {
+            std::wstring characters = first + L'\0' + second + L'\0';
+            std::vector<BYTE> bytes(characters.size() * sizeof(wchar_t) + 1, 0x41);
+            std::memcpy(bytes.data(), characters.data(), characters.size() * sizeof(wchar_t));
+            HKEY key;
+            ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, CSaverSettings::KeyPath(), 0, nullptr, 0, KEY_WRITE, nullptr,
+                                      &key, nullptr),
+                      0);
+            RegSetValueExW(key, name, 0, type, bytes.data(), static_cast<DWORD>(bytes.size()));
+            RegCloseKey(key);
+        }
+        CMonitoredList list;
+        EXPECT_TRUE(list.Build());
+        EXPECT_EQ(Entries(list), (std::vector<Entry>{{m_computer, kBeta, true}, {m_computer, kAlpha, true}})) << type;
+    }
 }
 
 // ---- Hand-edited lists of different lengths

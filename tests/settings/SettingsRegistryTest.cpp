@@ -270,6 +270,26 @@ TEST_F(SettingsRegistry, MalformedListsEndAtTheEndOfTheirData)
     EXPECT_EQ(big.SavedServers[0].GetLength(), 512 * 1024 - 1);
 }
 
+TEST_F(SettingsRegistry, OddSizedListsKeepTheirCompleteEntries)
+{
+    // Two complete entries and a stray byte, stored as a multi-string and as binary, each way round.
+    const wchar_t servers[] = L"SRV1\0SRV2\0";
+    const wchar_t services[] = L"Spooler\0Eventlog\0";
+    std::vector<BYTE> odd(sizeof(services) + 1, 0x41);
+    for (const DWORD type : {REG_MULTI_SZ, REG_BINARY}) {
+        std::memcpy(odd.data(), servers, sizeof(servers) - 2);
+        Put(L"SavedServers", type, odd.data(), sizeof(servers) - 1);
+        std::memcpy(odd.data(), services, sizeof(services) - 2);
+        Put(L"SavedServices", type == REG_BINARY ? REG_MULTI_SZ : REG_BINARY, odd.data(), sizeof(services) - 1);
+        CSaverSettings settings;
+        settings.Load();
+        ASSERT_EQ(settings.SavedServers.GetSize(), 2) << type;
+        ASSERT_EQ(settings.SavedServices.GetSize(), 2) << type;
+        EXPECT_EQ(settings.SavedServers[1], L"SRV2");
+        EXPECT_EQ(settings.SavedServices[1], L"Eventlog");
+    }
+}
+
 TEST_F(SettingsRegistry, KeyReadsWithAndWithoutAnOpenKey)
 {
     CRegistryKey closed;
