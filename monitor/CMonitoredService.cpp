@@ -100,8 +100,9 @@ BOOL CMonitoredService::Refresh(BOOL restart)
         return FALSE;
 
     SetStatusText(status.dwCurrentState);
-    // A shared process belongs to several services, and a remote one cannot be measured from here.
-    if (status.dwServiceType == SERVICE_WIN32_SHARE_PROCESS || m_statusText == L"Stopped" || !m_local) {
+    // A remote process cannot be measured from here. Per-user and interactive services carry more
+    // type bits, so the shared-process bit is what tells a shared host.
+    if (SharesProcess(status.dwServiceType) || m_statusText == L"Stopped" || !m_local) {
         m_memory = 0;
         m_cpu = 0.0f;
         m_shortLine = TRUE;
@@ -137,15 +138,21 @@ BOOL CMonitoredService::MeasureProcess(DWORD processId, BOOL restart)
         return FALSE;
     }
     m_curCpuTime = FileTimeValue(kernel) + FileTimeValue(user);
+    const ULONGLONG now = api.monotonicTime();
     // Times of another process are no base for a share: a service started again has a new one.
-    if (restart || !m_hasCpuSample || processId != m_sampledProcessId)
+    if (restart || !m_hasCpuSample || processId != m_sampledProcessId) {
         m_prevCpuTime = m_curCpuTime;
+        m_prevSampleTime = now;
+    }
     m_hasCpuSample = TRUE;
     m_sampledProcessId = processId;
     // Only the low 32 bits are compared, so a wrap between samples still gives the true delta.
     const DWORD delta = static_cast<DWORD>(m_curCpuTime) - static_cast<DWORD>(m_prevCpuTime);
+    const ULONGLONG elapsed = now - m_prevSampleTime;
     m_prevCpuTime = m_curCpuTime;
-    m_cpu = static_cast<float>(delta * kCpuPercentPerUnit);
+    m_prevSampleTime = now;
+    // Percent of one processor over the time between the two samples.
+    m_cpu = elapsed == 0 ? 0.0f : static_cast<float>(100.0 * delta / static_cast<double>(elapsed));
 
     api.closeHandle(process);
     return TRUE;

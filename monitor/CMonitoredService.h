@@ -9,8 +9,6 @@
 // and what its line on screen is drawn with.
 class CMonitoredService : public CServiceHandle {
 public:
-    // A processor-time delta in 100-ns units, over one second taken as exact, gives this percentage.
-    static constexpr double kCpuPercentPerUnit = 0.00001;
     // Working set is shown in units of 1000 bytes.
     static constexpr SIZE_T kMemoryUnit = 1000;
 
@@ -53,10 +51,15 @@ public:
     DWORD m_memory = 0;
     ULONGLONG m_prevCpuTime = 0;
     ULONGLONG m_curCpuTime = 0;
+    // When m_prevCpuTime was taken, on the monotonic clock: refreshes come on the system's timer
+    // ticks, not every second, so the share is taken over the time that really passed.
+    ULONGLONG m_prevSampleTime = 0;
 
 private:
     // Measures the process once the state allows it; the state text is already set.
     BOOL MeasureProcess(DWORD processId, BOOL restart);
+    // A process shares its measure with every service it hosts, so none of them shows it as its own.
+    static bool SharesProcess(DWORD serviceType) { return (serviceType & SERVICE_WIN32_SHARE_PROCESS) != 0; }
 
     // Until a sample exists any measurement restarts, so no share is taken against nothing.
     BOOL m_hasCpuSample = FALSE;

@@ -23,6 +23,8 @@ struct ServiceApi {
     (HANDLE process, LPFILETIME creationTime, LPFILETIME exitTime, LPFILETIME kernelTime, LPFILETIME userTime);
     BOOL(WINAPI *getProcessMemoryInfo)(HANDLE process, PPROCESS_MEMORY_COUNTERS counters, DWORD size);
     BOOL(WINAPI *closeHandle)(HANDLE handle);
+    // A clock that only moves forward, in the 100-ns units of process times.
+    ULONGLONG(WINAPI *monotonicTime)();
 };
 
 // The platform's own functions; the table starts as a copy of these.

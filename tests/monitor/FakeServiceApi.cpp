@@ -7,7 +7,8 @@ FakeServiceApi::FakeServiceApi()
     s_active = this;
     CurrentServiceApi() = {OpenSCManagerHook, EnumHook,   DisplayNameHook, KeyNameHook,
                            OpenServiceHook,   ConfigHook, StatusHook,      CloseServiceHandleHook,
-                           OpenProcessHook,   TimesHook,  MemoryHook,      CloseHandleHook};
+                           OpenProcessHook,   TimesHook,  MemoryHook,      CloseHandleHook,
+                           ClockHook};
 }
 
 FakeServiceApi::~FakeServiceApi()
@@ -168,4 +169,9 @@ BOOL WINAPI FakeServiceApi::CloseHandleHook(HANDLE handle)
     if (handle == FakeProcess())
         return TRUE;
     return RealServiceApi().closeHandle(handle);
+}
+
+ULONGLONG WINAPI FakeServiceApi::ClockHook()
+{
+    return s_active->clock ? s_active->clock() : RealServiceApi().monotonicTime();
 }

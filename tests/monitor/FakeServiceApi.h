@@ -46,6 +46,7 @@ public:
     std::function<HANDLE(DWORD)> openProcess;
     std::function<BOOL(PROCESS_MEMORY_COUNTERS &)> getProcessMemoryInfo;
     std::function<BOOL(FILETIME &kernel, FILETIME &user)> getProcessTimes;
+    std::function<ULONGLONG()> clock;
     // Asked first by every entry, with the handle the call is given (null when it takes none): a non-zero
     // error fails the call with that last-error code before any script or the platform sees it.
     std::function<DWORD(Call call, HANDLE handle)> fault;
@@ -83,4 +84,5 @@ private:
     static BOOL WINAPI TimesHook(HANDLE, LPFILETIME, LPFILETIME, LPFILETIME, LPFILETIME);
     static BOOL WINAPI MemoryHook(HANDLE, PPROCESS_MEMORY_COUNTERS, DWORD);
     static BOOL WINAPI CloseHandleHook(HANDLE);
+    static ULONGLONG WINAPI ClockHook();
 };

@@ -25,7 +25,7 @@ protected:
         };
         m_seam.queryServiceStatusEx = [this](SERVICE_STATUS_PROCESS &status) {
             status = {};
-            status.dwServiceType = SERVICE_WIN32_OWN_PROCESS;
+            status.dwServiceType = m_type;
             status.dwCurrentState = m_state;
             status.dwProcessId = m_processId;
             return TRUE;
@@ -40,11 +40,14 @@ protected:
             user = Units(m_user);
             return m_timesReadable;
         };
+        // Each sample reads the clock once; it moves a second a sample unless a case says otherwise.
+        m_seam.clock = [this] { return m_clock += m_step; };
         m_service = std::make_unique<CMonitoredService>();
         ASSERT_TRUE(m_service->Open(FakeServiceApi::FakeManager(), L"Scripted"));
     }
 
     FakeServiceApi m_seam;
+    DWORD m_type = SERVICE_WIN32_OWN_PROCESS;
     DWORD m_state = SERVICE_RUNNING;
     DWORD m_processId = 4242;
     bool m_processOpens = true;
@@ -52,6 +55,8 @@ protected:
     SIZE_T m_workingSet = 1234567;
     ULONGLONG m_kernel = 1000000;
     ULONGLONG m_user = 3000000;
+    ULONGLONG m_clock = 0;
+    ULONGLONG m_step = 10000000;
     std::unique_ptr<CMonitoredService> m_service;
 };
 
@@ -66,6 +71,44 @@ TEST_F(ScriptedProcess, CountersGiveExactMemoryAndShare)
     EXPECT_FLOAT_EQ(m_service->m_cpu, 25.0f);
     EXPECT_EQ(m_service->m_displayName, L"");
     EXPECT_EQ(m_seam.processesOpened, m_seam.processesClosed);
+}
+
+TEST_F(ScriptedProcess, ShareIsTakenOverTheTimeThatPassedBetweenSamples)
+{
+    // A 10 ms timer fires on Windows' 15.625 ms clock tick: a hundred frames take 1.5625 s.
+    const struct {
+        ULONGLONG elapsed;
+        float share;
+    } steps[] = {{10000000, 25.0f}, {15625000, 16.0f}, {0, 0.0f}};
+    for (const auto &step : steps) {
+        ASSERT_TRUE(m_service->Refresh(TRUE));
+        m_step = step.elapsed;
+        m_user += 2500000;
+        ASSERT_TRUE(m_service->Refresh(FALSE));
+        EXPECT_FLOAT_EQ(m_service->m_cpu, step.share) << step.elapsed;
+        m_step = 10000000;
+    }
+}
+
+TEST_F(ScriptedProcess, EveryTypeWithTheSharedProcessBitIsLeftUnmeasured)
+{
+    // Own process, interactive, per-user and per-user instance; then shared, and the same with those bits.
+    const struct {
+        DWORD type;
+        bool measured;
+    } types[] = {{0x10, true},  {0x110, true}, {0x50, true},  {0xD0, true},
+                 {0x20, false}, {0x60, false}, {0xE0, false}, {0x120, false}};
+    for (const auto &row : types) {
+        CMonitoredService service;
+        ASSERT_TRUE(service.Open(FakeServiceApi::FakeManager(), L"Typed"));
+        m_type = row.type;
+        ASSERT_TRUE(service.Refresh(TRUE));
+        m_user += 2500000;
+        ASSERT_TRUE(service.Refresh(FALSE));
+        EXPECT_EQ(service.m_memory, row.measured ? 1234u : 0u) << std::hex << row.type;
+        EXPECT_FLOAT_EQ(service.m_cpu, row.measured ? 25.0f : 0.0f) << std::hex << row.type;
+        EXPECT_EQ(service.m_shortLine != FALSE, !row.measured) << std::hex << row.type;
+    }
 }
 
 TEST_F(ScriptedProcess, ShareUsesLowBitsAcrossTheirWrap)

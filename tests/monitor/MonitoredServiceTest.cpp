@@ -2,6 +2,7 @@
 #include "ProbeService.h"
 #include "monitor/CMonitoredService.h"
 #include "monitor/CServiceManager.h"
+#include "monitor/ServiceApi.h"
 
 #include <gtest/gtest.h>
 
@@ -115,22 +116,18 @@ TEST_F(OwnProcessProbe, HeldMemoryRaisesTheWorkingSet)
 TEST_F(OwnProcessProbe, BurnBetweenRefreshesGivesThePlatformsShareAndRestartGivesZero)
 {
     const DWORD processId = s_probe->Status().dwProcessId;
-    const ULONGLONG before = ProcessTime(processId);
+    const ULONGLONG before = ProcessTime(processId), startedFirst = RealServiceApi().monotonicTime();
     ASSERT_TRUE(m_service->Refresh(TRUE));
-    const ULONGLONG afterFirst = ProcessTime(processId);
+    const ULONGLONG afterFirst = ProcessTime(processId), endedFirst = RealServiceApi().monotonicTime();
     ASSERT_TRUE(s_probe->Request(L"burn"));
-    const ULONGLONG beforeSecond = ProcessTime(processId);
+    const ULONGLONG beforeSecond = ProcessTime(processId), startedSecond = RealServiceApi().monotonicTime();
     ASSERT_TRUE(m_service->Refresh(FALSE));
-    const ULONGLONG after = ProcessTime(processId);
+    const ULONGLONG after = ProcessTime(processId), endedSecond = RealServiceApi().monotonicTime();
 
-    // The share is the platform's own count between the two samples, whatever that platform counts.
-    EXPECT_GE(m_service->m_cpu, static_cast<float>((beforeSecond - afterFirst) * 0.00001) - 0.01f);
-    EXPECT_LE(m_service->m_cpu, static_cast<float>((after - before) * 0.00001) + 0.01f);
-    // Wine 8 reports the caller's own times for another process, so the burn shows only on Windows.
-    if (beforeSecond - afterFirst >= 2500000) {
-        EXPECT_GE(m_service->m_cpu, 25.0f);
-        EXPECT_LE(m_service->m_cpu, 30.0f);
-    }
+    // The share is the platform's own count over the time between the two samples, whatever that
+    // platform counts (Wine 8 reports the caller's own times for another process).
+    EXPECT_GE(m_service->m_cpu, 100.0 * (beforeSecond - afterFirst) / (endedSecond - startedFirst) - 0.01);
+    EXPECT_LE(m_service->m_cpu, 100.0 * (after - before) / (startedSecond - endedFirst) + 0.01);
 
     ASSERT_TRUE(s_probe->Request(L"burn"));
     ASSERT_TRUE(m_service->Refresh(TRUE));
