@@ -1,10 +1,12 @@
-# Cross-compiles for 64-bit Windows with Debian's MinGW-w64 (posix thread model).
+# Cross-compiles for 64-bit Windows with Debian's MinGW-w64, posix thread model: the tests use threads,
+# and every import of its runtime exists on the first 64-bit Windows.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 
 set(TOOL_PREFIX x86_64-w64-mingw32)
 set(CMAKE_C_COMPILER ${TOOL_PREFIX}-gcc-posix)
 set(CMAKE_CXX_COMPILER ${TOOL_PREFIX}-g++-posix)
+set(MINGW_THREAD_MODEL posix)
 set(CMAKE_RC_COMPILER ${TOOL_PREFIX}-windres)
 
 set(CMAKE_FIND_ROOT_PATH /usr/${TOOL_PREFIX})

@@ -7,7 +7,7 @@ BUILD="$ROOT/build"
 PACKAGES=(
   cmake make python3
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
-  g++-mingw-w64-i686-posix binutils-mingw-w64-i686
+  g++-mingw-w64-i686-win32 binutils-mingw-w64-i686
   wine wine64 wine32:i386 xvfb x11-utils imagemagick
   googletest fonts-liberation locales nsis
 )

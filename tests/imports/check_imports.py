@@ -12,22 +12,28 @@ import sys
 
 
 def read_allowed(path):
-    allowed = set()
+    """The functions every build may import, and those only the 64-bit build may."""
+    allowed = {False: set(), True: set()}
+    wide_only = False
     with open(path, encoding="utf-8") as listing:
         for number, line in enumerate(listing, 1):
             line = line.strip()
             if not line or line.startswith("#"):
                 continue
+            if line == "@64-bit only":
+                wide_only = True
+                continue
             dll, sep, function = line.partition("!")
             if not sep or not dll or not function:
                 sys.exit(f"{path}:{number}: expected DLL!Function, found {line!r}")
-            allowed.add((dll.lower(), function))
+            allowed[wide_only].add((dll.lower(), function))
     return allowed
 
 
 def read_imports(objdump, program):
     """(dll, function) pairs from the import tables; by-ordinal imports come back as '#<hint>'."""
     text = subprocess.run([objdump, "-p", program], check=True, capture_output=True, text=True).stdout
+    wide = re.search(r"file format pei-x86-64", text) is not None
     imports = []
     dll = None
     in_tables = False
@@ -53,7 +59,7 @@ def read_imports(objdump, program):
     if delay is None or int(delay.group(1), 16) or int(delay.group(2), 16):
         sys.exit(f"{program}: delay-load imports, or a listing without the data directory; "
                  "this check reads only the import tables")
-    return imports
+    return imports, wide
 
 
 def main():
@@ -63,14 +69,15 @@ def main():
     allowed = read_allowed(allowed_path)
     failed = False
     for program in programs:
-        imports = read_imports(objdump, program)
+        imports, wide = read_imports(objdump, program)
         # A program with no imports at all means the listing was not understood.
         if not imports:
             print(f"{program}: no imports found in the objdump listing")
             failed = True
             continue
-        unknown = sorted(set(i for i in imports if i not in allowed))
-        print(f"{program}: {len(imports)} imports from {len(set(d for d, _ in imports))} DLLs, "
+        permitted = allowed[False] | (allowed[True] if wide else set())
+        unknown = sorted(set(i for i in imports if i not in permitted))
+        print(f"{program} ({'64' if wide else '32'}-bit): {len(imports)} imports from {len(set(d for d, _ in imports))} DLLs, "
               f"{len(unknown)} not allowed")
         for dll, function in unknown:
             print(f"  not allowed: {dll.upper()}!{function}")
