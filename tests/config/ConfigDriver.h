@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tests/driver/TestRegistry.h"
+
 #include <windows.h>
 
 #include <ostream>
@@ -27,30 +29,8 @@ inline void PrintTo(const Row& row, std::ostream* out)
          << std::string(row.service.begin(), row.service.end()) << ')';
 }
 
-struct StoredList {
-    bool present = false;
-    // REG_MULTI_SZ of non-empty entries and one closing NUL, nothing after it.
-    bool wellFormed = false;
-    std::vector<std::wstring> entries;
-};
-
-struct ServiceEntry {
-    std::wstring key;
-    std::wstring display;
-    DWORD state;
-};
-
-std::wstring ComputerName();
-
-void DeleteSettings();
-void SaveLists(const std::vector<std::wstring>& servers, const std::vector<std::wstring>& services);
-// Stores the characters as given, embedded NULs included, as one value of that type; a stray byte
-// after them makes its size odd.
-void SaveRawList(LPCWSTR name, const std::wstring& characters, DWORD type = REG_MULTI_SZ, bool strayByte = false);
-StoredList ReadStoredList(LPCWSTR name);
-
-// Records in the manager's order.
-std::vector<ServiceEntry> LocalServices(DWORD type, DWORD state);
+// The registry and service helpers, under the names these tests know them by.
+using namespace TestRegistry;
 
 // Selects the sheet's tab and returns that page's window.
 HWND ShowPage(HWND sheet, int index);

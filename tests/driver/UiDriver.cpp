@@ -136,9 +136,15 @@ std::vector<HWND> Children(HWND parent)
     return children;
 }
 
-HWND ChildById(HWND parent, int id)
+bool WaitFor(const std::function<bool()>& predicate, DWORD timeoutMs, DWORD stepMs)
 {
-    return GetDlgItem(parent, id);
+    const DWORD start = GetTickCount();
+    while (!predicate()) {
+        if (GetTickCount() - start >= timeoutMs)
+            return predicate();
+        Sleep(stepMs);
+    }
+    return true;
 }
 
 HWND FindProcessWindow(DWORD processId, LPCWSTR className, LPCWSTR caption)

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -17,7 +18,8 @@ std::wstring Quoted(const std::wstring& text);
 std::wstring WindowText(HWND window);
 std::wstring ClassName(HWND window);
 std::vector<HWND> Children(HWND parent);
-HWND ChildById(HWND parent, int id);
+// Asks until the predicate holds or the time is up; its last answer.
+bool WaitFor(const std::function<bool()>& predicate, DWORD timeoutMs, DWORD stepMs = 50);
 // A visible top-level window of the process, by class and/or caption (null matches any).
 HWND FindProcessWindow(DWORD processId, LPCWSTR className, LPCWSTR caption);
 // Presses a button of a dialog the way a click does (BN_CLICKED to its parent).

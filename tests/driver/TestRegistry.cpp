@@ -1,0 +1,145 @@
+#include "tests/driver/TestRegistry.h"
+
+#include "settings/CSaverSettings.h"
+
+#include <shlwapi.h>
+
+#include <cstring>
+
+namespace TestRegistry {
+
+std::wstring ComputerName()
+{
+    wchar_t name[MAX_COMPUTERNAME_LENGTH + 1] = {};
+    DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
+    GetComputerNameW(name, &size);
+    return name;
+}
+
+std::vector<ServiceEntry> LocalServices(DWORD type, DWORD state)
+{
+    std::vector<ServiceEntry> services;
+    SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ENUMERATE_SERVICE);
+    if (manager == nullptr)
+        return services;
+    std::vector<BYTE> buffer(0x40000);
+    DWORD needed = 0, count = 0, resume = 0;
+    if (EnumServicesStatusW(manager, type, state, reinterpret_cast<LPENUM_SERVICE_STATUSW>(buffer.data()),
+                            static_cast<DWORD>(buffer.size()), &needed, &count, &resume)) {
+        const auto* records = reinterpret_cast<const ENUM_SERVICE_STATUSW*>(buffer.data());
+        for (DWORD i = 0; i < count; ++i)
+            services.push_back({records[i].lpServiceName, records[i].lpDisplayName,
+                                records[i].ServiceStatus.dwCurrentState});
+    }
+    CloseServiceHandle(manager);
+    return services;
+}
+
+void DeleteSettings()
+{
+    SHDeleteKeyW(HKEY_CURRENT_USER, CSaverSettings::KeyPath());
+}
+
+bool Set(LPCWSTR name, DWORD type, const void* data, size_t size)
+{
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, CSaverSettings::KeyPath(), 0, nullptr, 0, KEY_WRITE, nullptr, &key,
+                        nullptr) != 0)
+        return false;
+    const bool set =
+        RegSetValueExW(key, name, 0, type, static_cast<const BYTE*>(data), static_cast<DWORD>(size)) == 0;
+    RegCloseKey(key);
+    return set;
+}
+
+bool SetDword(LPCWSTR name, DWORD value)
+{
+    return Set(name, REG_DWORD, &value, sizeof(value));
+}
+
+void SaveRawList(LPCWSTR name, const std::wstring& characters, DWORD type, bool strayByte)
+{
+    std::vector<BYTE> bytes(characters.size() * sizeof(wchar_t) + (strayByte ? 1 : 0), 0x41);
+    std::memcpy(bytes.data(), characters.data(), characters.size() * sizeof(wchar_t));
+    Set(name, type, bytes.data(), bytes.size());
+}
+
+void SaveLists(const std::vector<std::wstring>& servers, const std::vector<std::wstring>& services)
+{
+    for (const auto& [name, entries] : {std::make_pair(L"SavedServers", servers), std::make_pair(L"SavedServices", services)}) {
+        std::wstring characters;
+        for (const std::wstring& entry : entries)
+            characters += entry + L'\0';
+        SaveRawList(name, characters + L'\0');
+    }
+}
+
+Value Get(LPCWSTR name)
+{
+    Value value;
+    HKEY key;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, CSaverSettings::KeyPath(), 0, KEY_READ, &key) != 0)
+        return value;
+    DWORD size = 0;
+    if (RegQueryValueExW(key, name, nullptr, &value.type, nullptr, &size) == 0) {
+        value.bytes.resize(size);
+        value.present = RegQueryValueExW(key, name, nullptr, &value.type, value.bytes.data(), &size) == 0;
+    }
+    RegCloseKey(key);
+    return value;
+}
+
+DWORD GetDword(LPCWSTR name)
+{
+    const Value value = Get(name);
+    DWORD dword = 0xDEADBEEF;
+    if (value.present && value.bytes.size() == sizeof(dword))
+        std::memcpy(&dword, value.bytes.data(), sizeof(dword));
+    return dword;
+}
+
+StoredList ReadStoredList(LPCWSTR name)
+{
+    StoredList list;
+    const Value value = Get(name);
+    list.present = value.present;
+    if (!value.present || value.type != REG_MULTI_SZ || value.bytes.size() % sizeof(wchar_t) != 0)
+        return list;
+    const std::wstring characters(reinterpret_cast<const wchar_t*>(value.bytes.data()),
+                                  value.bytes.size() / sizeof(wchar_t));
+    // The empty list is a single NUL; otherwise every entry ends in NUL and one more NUL ends all.
+    if (characters == std::wstring(1, L'\0')) {
+        list.wellFormed = true;
+        return list;
+    }
+    size_t start = 0;
+    while (start < characters.size() && characters[start] != L'\0') {
+        const size_t end = characters.find(L'\0', start);
+        if (end == std::wstring::npos)
+            return list;
+        list.entries.push_back(characters.substr(start, end - start));
+        start = end + 1;
+    }
+    list.wellFormed = !list.entries.empty() && start + 1 == characters.size();
+    return list;
+}
+
+std::map<std::wstring, Value> AllValues()
+{
+    std::map<std::wstring, Value> values;
+    HKEY key;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, CSaverSettings::KeyPath(), 0, KEY_READ, &key) != 0)
+        return values;
+    wchar_t name[256];
+    std::vector<BYTE> data(4 * 1024 * 1024);
+    for (DWORD i = 0;; ++i) {
+        DWORD nameLength = 256, type = 0, size = static_cast<DWORD>(data.size());
+        if (RegEnumValueW(key, i, name, &nameLength, nullptr, &type, data.data(), &size) != 0)
+            break;
+        values[name] = {true, type, std::vector<BYTE>(data.begin(), data.begin() + size)};
+    }
+    RegCloseKey(key);
+    return values;
+}
+
+}
