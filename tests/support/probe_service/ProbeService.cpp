@@ -103,13 +103,17 @@ bool ProbeService::Remove()
 {
     if (m_service == nullptr)
         return false;
-    const DWORD state = Status().dwCurrentState;
-    if (state != SERVICE_STOPPED && state != 0) {
-        if (state == SERVICE_PAUSED || state == SERVICE_RUNNING) {
-            SERVICE_STATUS status = {};
-            ControlService(m_service, SERVICE_CONTROL_STOP, &status);
+    const SERVICE_STATUS_PROCESS status = Status();
+    if (status.dwCurrentState != SERVICE_STOPPED && status.dwCurrentState != 0) {
+        SERVICE_STATUS ignored = {};
+        // A probe held in a pending state takes no control: its process goes instead.
+        if (!ControlService(m_service, SERVICE_CONTROL_STOP, &ignored) || !WaitForState(SERVICE_STOPPED, 5000)) {
+            if (HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, status.dwProcessId)) {
+                TerminateProcess(process, 1);
+                CloseHandle(process);
+            }
+            WaitForState(SERVICE_STOPPED);
         }
-        WaitForState(SERVICE_STOPPED);
     }
     const bool deleted = DeleteService(m_service) != FALSE;
     CloseServiceHandle(m_service);
