@@ -123,9 +123,9 @@ protected:
     void SetUp() override { TestRegistry::DeleteSettings(); }
     void TearDown() override { TestRegistry::DeleteSettings(); }
 
-    HWND StartFullScreen(TestProcess& saver)
+    HWND StartFullScreen(TestProcess& saver, const char* program = "QSS_SCR")
     {
-        if (!saver.Start(UiDriver::Quoted(UiDriver::PathFromEnvironment("QSS_SCR")) + L" /s"))
+        if (!saver.Start(UiDriver::Quoted(UiDriver::PathFromEnvironment(program)) + L" /s"))
             return nullptr;
         return saver.WaitForWindow(nullptr, nullptr, 20000);
     }
@@ -440,4 +440,54 @@ TEST_F(SaverWindow, HostileSettingsStillAnimateAndAreLeftAlone)
     }
 }
 
+TEST_F(SaverWindow, ASecondMonitorIsCoveredInBlackAndItsInputEndsTheSaver)
+{
+    // Two monitors, 1024x768 at (0, 0) and 800x600 at (1024, 0), need a screen at least that wide.
+    if (Screen().right < 1824)
+        GTEST_SKIP() << "runs on the wide screen of the screen-size runs";
+    const RECT primary = {0, 0, 1024, 768}, second = {1024, 0, 1824, 600};
+    auto secondBlack = [&] { return Colours(UiDriver::CaptureScreen(second)) == std::set<COLORREF>{kBlack}; };
+    for (const bool byMove : {true, false}) {
+        SCOPED_TRACE(byMove ? "a move on the second monitor" : "a key");
+        UiDriver::MoveMouseTo(1400, 300);
+        TestProcess saver;
+        ASSERT_NE(StartFullScreen(saver, "QSS_TWO_MONITORS"), nullptr);
+        // The saver's window at a point of each monitor: the frame on the first, its cover on the second.
+        auto windowAt = [&](POINT point) {
+            DWORD owner = 0;
+            HWND window = WindowFromPoint(point);
+            GetWindowThreadProcessId(window, &owner);
+            return owner == saver.Id() ? window : nullptr;
+        };
+        HWND frame = nullptr, cover = nullptr;
+        ASSERT_TRUE(WaitFor([&] { return (frame = windowAt({100, 100})) && (cover = windowAt({1400, 300})); }, 10000));
+        RECT rect;
+        GetWindowRect(frame, &rect);
+        EXPECT_TRUE(EqualRect(&rect, &primary));
+        GetWindowRect(cover, &rect);
+        EXPECT_TRUE(EqualRect(&rect, &second));
+        EXPECT_TRUE(WaitFor([&] { return IntroDifference(POINT{372, 202}) == 0; }, 3000, 100)) << "no intro";
+        EXPECT_TRUE(secondBlack());
+        EXPECT_EQ(GetForegroundWindow(), frame) << "the cover took the activation";
+        CURSORINFO cursor = {};
+        cursor.cbSize = sizeof(cursor);
+        EXPECT_TRUE(GetCursorInfo(&cursor) && cursor.hCursor == nullptr) << "the pointer shows on the second monitor";
+        const int gdiEarly = UiDriver::GdiObjectCount(saver.Id()), handlesEarly = UiDriver::HandleCount(saver.Id());
+        if (byMove) {
+            EXPECT_TRUE(WaitFor([&] { return Colours(UiDriver::CaptureScreen(primary)).count(kDefaultColours[0]); },
+                                20000, 250))
+                << "no line on the primary monitor";
+            EXPECT_TRUE(secondBlack());
+            EXPECT_LE(UiDriver::GdiObjectCount(saver.Id()), gdiEarly + 4);
+            EXPECT_LE(UiDriver::HandleCount(saver.Id()), handlesEarly + 8);
+            ASSERT_TRUE(saver.IsRunning()) << "the move under a still pointer ended the saver";
+            UiDriver::MoveMouseTo(1401, 300);
+        } else {
+            UiDriver::PressKey(VK_SPACE);
+        }
+        ExpectEnds(saver, 5000);
+    }
 }
+
+}
+
