@@ -131,9 +131,8 @@ protected:
     }
 
     // Waits until the intro has shown and gone; a loaded machine fires its timer late.
-    static bool WaitForIntroEnd()
+    static bool WaitForIntroEnd(POINT middle = {Screen().right / 2, Screen().bottom / 2})
     {
-        const POINT middle = {Screen().right / 2, Screen().bottom / 2};
         auto introShows = [&] {
             return Colours(UiDriver::CaptureScreen(RECT{middle.x - 60, middle.y - 60, middle.x + 60, middle.y + 60}))
                        .size() > 8;
@@ -474,6 +473,7 @@ TEST_F(SaverWindow, ASecondMonitorIsCoveredInBlackAndItsInputEndsTheSaver)
         EXPECT_TRUE(GetCursorInfo(&cursor) && cursor.hCursor == nullptr) << "the pointer shows on the second monitor";
         const int gdiEarly = UiDriver::GdiObjectCount(saver.Id()), handlesEarly = UiDriver::HandleCount(saver.Id());
         if (byMove) {
+            ASSERT_TRUE(WaitForIntroEnd(POINT{512, 384}));
             EXPECT_TRUE(WaitFor([&] { return Colours(UiDriver::CaptureScreen(primary)).count(kDefaultColours[0]); },
                                 20000, 250))
                 << "no line on the primary monitor";
