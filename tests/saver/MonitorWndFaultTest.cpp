@@ -32,7 +32,7 @@ constexpr DWORD kHangMs = 2000;
 // memory DC and every row one font and one bitmap, so the count holds while the rows stay filled;
 // 4 leaves room for what Wine caches of its own (fonts, device contexts). Kernel handles: Wine's
 // service calls run over pipes that it opens and caches as it likes; 16 covers that, and a leak per
-// refresh or per failed process call would add more (some 300 refreshes, 25 or more of each failure).
+// refresh or per failed process call would add more (some 300 refreshes, 20 or more of each failure).
 constexpr int kGdiSlack = 4;
 constexpr int kHandleSlack = 16;
 
