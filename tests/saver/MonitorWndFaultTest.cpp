@@ -90,6 +90,8 @@ protected:
             longestGapMs = std::max(longestGapMs, m_lastFrame == 0 ? 0 : now - m_lastFrame);
             m_lastFrame = now;
             Finish();
+            // A refreshing frame asks every row; a row left out would keep showing a stale state.
+            EXPECT_GE(m_queries, m_rowRefreshes) << "a refreshing frame left rows unasked";
             m_queries = 0;
             m_rowRefreshes = m_tick == 0 ? m_displayed.size() : 0;
         }
