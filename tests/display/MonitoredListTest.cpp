@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <ostream>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -59,50 +60,36 @@ const Case kCases[] = {
 };
 // clang-format on
 
-// Real probe services, one running and one stopped, and the settings key cleared around every case.
-class MonitoredList : public ::testing::TestWithParam<Case> {
-protected:
-    static void SetUpTestSuite()
-    {
-        s_alpha = new ProbeService(kA, L"Quorvane list alpha");
-        s_beta = new ProbeService(kB, L"Quorvane list beta");
-        s_ready = s_beta->Installed() && s_alpha->Start();
-    }
-    static void TearDownTestSuite()
-    {
-        delete s_alpha;
-        delete s_beta;
-    }
-    void TearDown() override { TestRegistry::DeleteSettings(); }
+void PrintTo(const Case &c, std::ostream *out)
+{
+    *out << c.what;
+}
 
-    std::wstring Name(std::wstring text) const
-    {
-        std::wstring computer = TestRegistry::ComputerName();
-        if (text.find(L'#') != std::wstring::npos)
-            CharLowerBuffW(computer.data(), static_cast<DWORD>(computer.size()));
-        const size_t at = text.find_first_of(L"@#");
-        return at == std::wstring::npos ? text : text.replace(at, 1, computer);
-    }
-    void Save(LPCWSTR value, const std::vector<std::wstring> &names, const Case &c) const
-    {
-        std::wstring characters;
-        for (const std::wstring &name : names)
-            characters += Name(name) + L'\0';
-        TestRegistry::SaveRawList(value, c.odd ? characters : characters + L'\0', c.type, c.odd);
-    }
+std::wstring Name(std::wstring text)
+{
+    std::wstring computer = TestRegistry::ComputerName();
+    if (text.find(L'#') != std::wstring::npos)
+        CharLowerBuffW(computer.data(), static_cast<DWORD>(computer.size()));
+    const size_t at = text.find_first_of(L"@#");
+    return at == std::wstring::npos ? text : text.replace(at, 1, computer);
+}
 
-    static ProbeService *s_alpha;
-    static ProbeService *s_beta;
-    static bool s_ready;
-};
+void Save(LPCWSTR value, const std::vector<std::wstring> &names, const Case &c)
+{
+    std::wstring characters;
+    for (const std::wstring &name : names)
+        characters += Name(name) + L'\0';
+    TestRegistry::SaveRawList(value, c.odd ? characters : characters + L'\0', c.type, c.odd);
+}
 
-ProbeService *MonitoredList::s_alpha = nullptr;
-ProbeService *MonitoredList::s_beta = nullptr;
-bool MonitoredList::s_ready = false;
+class MonitoredList : public ::testing::TestWithParam<Case> {};
 
 TEST_P(MonitoredList, SavedPairsGiveTheirEntriesThroughOneManagerAServer)
 {
-    ASSERT_TRUE(s_ready);
+    // Real probe services, one running and one stopped, removed when the program ends.
+    static ProbeService alpha(kA, L"Quorvane list alpha"), beta(kB, L"Quorvane list beta");
+    static const bool ready = beta.Installed() && alpha.Start();
+    ASSERT_TRUE(ready);
     const Case &c = GetParam();
     SCOPED_TRACE(c.what);
     TestRegistry::DeleteSettings();
@@ -140,6 +127,7 @@ TEST_P(MonitoredList, SavedPairsGiveTheirEntriesThroughOneManagerAServer)
     EXPECT_EQ(entries, expected);
     EXPECT_EQ(managers, asked);
     EXPECT_EQ(seam.managerHandlesClosed, seam.managersOpened) << "managers are closed after the build";
+    TestRegistry::DeleteSettings();
 }
 
 INSTANTIATE_TEST_SUITE_P(Saved, MonitoredList, ::testing::ValuesIn(kCases));

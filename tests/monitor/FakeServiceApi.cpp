@@ -14,11 +14,6 @@ bool Faulted(Call call, HANDLE handle)
     return error != 0;
 }
 
-const ServiceApi &Real()
-{
-    return RealServiceApi();
-}
-
 } // namespace
 
 struct FakeServiceHooks {
@@ -27,7 +22,7 @@ struct FakeServiceHooks {
         if (Faulted(Call::OpenSCManager, nullptr))
             return nullptr;
         const SC_HANDLE manager = s_active->openSCManager ? s_active->openSCManager(machine, database, access)
-                                                          : Real().openSCManager(machine, database, access);
+                                                          : RealServiceApi().openSCManager(machine, database, access);
         s_active->managersOpened += manager != nullptr;
         return manager;
     }
@@ -39,23 +34,24 @@ struct FakeServiceHooks {
         s_active->enumSizes.push_back(size);
         return s_active->enumServicesStatus
                    ? s_active->enumServicesStatus(size, needed, count)
-                   : Real().enumServicesStatus(manager, type, state, buffer, size, needed, count, resume);
+                   : RealServiceApi().enumServicesStatus(manager, type, state, buffer, size, needed, count, resume);
     }
     static BOOL WINAPI DisplayName(SC_HANDLE manager, LPCWSTR name, LPWSTR buffer, LPDWORD length)
     {
         return !Faulted(Call::GetServiceDisplayName, manager) &&
-               Real().getServiceDisplayName(manager, name, buffer, length);
+               RealServiceApi().getServiceDisplayName(manager, name, buffer, length);
     }
     static BOOL WINAPI KeyName(SC_HANDLE manager, LPCWSTR name, LPWSTR buffer, LPDWORD length)
     {
-        return !Faulted(Call::GetServiceKeyName, manager) && Real().getServiceKeyName(manager, name, buffer, length);
+        return !Faulted(Call::GetServiceKeyName, manager) &&
+               RealServiceApi().getServiceKeyName(manager, name, buffer, length);
     }
     static SC_HANDLE WINAPI OpenService(SC_HANDLE manager, LPCWSTR name, DWORD access)
     {
         if (Faulted(Call::OpenService, manager))
             return nullptr;
         const SC_HANDLE service = s_active->openService ? s_active->openService(manager, name, access)
-                                                        : Real().openService(manager, name, access);
+                                                        : RealServiceApi().openService(manager, name, access);
         if (service != nullptr) {
             ++s_active->servicesOpened;
             s_active->m_services[service] = name;
@@ -67,14 +63,14 @@ struct FakeServiceHooks {
         if (Faulted(Call::QueryServiceConfig, service))
             return FALSE;
         return s_active->queryServiceConfig ? s_active->queryServiceConfig(config, size, needed)
-                                            : Real().queryServiceConfig(service, config, size, needed);
+                                            : RealServiceApi().queryServiceConfig(service, config, size, needed);
     }
     static BOOL WINAPI Status(SC_HANDLE service, SC_STATUS_TYPE level, LPBYTE buffer, DWORD size, LPDWORD needed)
     {
         if (Faulted(Call::QueryServiceStatusEx, service))
             return FALSE;
         if (!s_active->queryServiceStatusEx || size < sizeof(SERVICE_STATUS_PROCESS))
-            return Real().queryServiceStatusEx(service, level, buffer, size, needed);
+            return RealServiceApi().queryServiceStatusEx(service, level, buffer, size, needed);
         *needed = sizeof(SERVICE_STATUS_PROCESS);
         return s_active->queryServiceStatusEx(*reinterpret_cast<SERVICE_STATUS_PROCESS *>(buffer));
     }
@@ -84,14 +80,14 @@ struct FakeServiceHooks {
             return FALSE;
         ++(s_active->m_services.erase(handle) != 0 ? s_active->serviceHandlesClosed : s_active->managerHandlesClosed);
         return handle == FakeServiceApi::FakeService() || handle == FakeServiceApi::FakeManager() ||
-               Real().closeServiceHandle(handle);
+               RealServiceApi().closeServiceHandle(handle);
     }
     static HANDLE WINAPI OpenProcess(DWORD access, BOOL inherit, DWORD processId)
     {
         if (Faulted(Call::OpenProcess, nullptr))
             return nullptr;
-        const HANDLE process =
-            s_active->openProcess ? s_active->openProcess(processId) : Real().openProcess(access, inherit, processId);
+        const HANDLE process = s_active->openProcess ? s_active->openProcess(processId)
+                                                     : RealServiceApi().openProcess(access, inherit, processId);
         if (process != nullptr) {
             ++s_active->processesOpened;
             s_active->m_processes.insert(process);
@@ -103,23 +99,23 @@ struct FakeServiceHooks {
         if (Faulted(Call::GetProcessTimes, process))
             return FALSE;
         return s_active->getProcessTimes ? s_active->getProcessTimes(*kernel, *user)
-                                         : Real().getProcessTimes(process, creation, exit, kernel, user);
+                                         : RealServiceApi().getProcessTimes(process, creation, exit, kernel, user);
     }
     static BOOL WINAPI Memory(HANDLE process, PPROCESS_MEMORY_COUNTERS counters, DWORD size)
     {
         if (Faulted(Call::GetProcessMemoryInfo, process))
             return FALSE;
         return s_active->getProcessMemoryInfo ? s_active->getProcessMemoryInfo(*counters)
-                                              : Real().getProcessMemoryInfo(process, counters, size);
+                                              : RealServiceApi().getProcessMemoryInfo(process, counters, size);
     }
     static BOOL WINAPI CloseHandle(HANDLE handle)
     {
         if (Faulted(Call::CloseHandle, handle))
             return FALSE;
         s_active->processesClosed += static_cast<int>(s_active->m_processes.erase(handle));
-        return handle == FakeServiceApi::FakeProcess() || Real().closeHandle(handle);
+        return handle == FakeServiceApi::FakeProcess() || RealServiceApi().closeHandle(handle);
     }
-    static ULONGLONG WINAPI Clock() { return s_active->clock ? s_active->clock() : Real().monotonicTime(); }
+    static ULONGLONG WINAPI Clock() { return s_active->clock ? s_active->clock() : RealServiceApi().monotonicTime(); }
 };
 
 FakeServiceApi::FakeServiceApi()

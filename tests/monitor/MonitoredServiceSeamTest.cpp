@@ -68,13 +68,14 @@ protected:
             ASSERT_TRUE(service.Open(FakeServiceApi::FakeManager(), L"Scripted"));
             service.m_local = local;
             for (size_t i = 0; i < steps.size(); ++i) {
+                SCOPED_TRACE(testing::Message() << "scenario " << ++m_scenario << ", step " << i);
                 m_step = steps[i];
                 m_clock += m_step.elapsed;
-                EXPECT_EQ(service.Refresh(m_step.restart), m_step.result) << "step " << i;
-                EXPECT_EQ(std::wstring(service.m_statusText), m_step.text) << "step " << i;
-                EXPECT_EQ(service.m_memory, m_step.memory) << "step " << i;
-                EXPECT_FLOAT_EQ(service.m_cpu, m_step.cpu) << "step " << i;
-                EXPECT_EQ(service.m_shortLine, m_step.shortLine) << "step " << i;
+                EXPECT_EQ(service.Refresh(m_step.restart), m_step.result);
+                EXPECT_EQ(std::wstring(service.m_statusText), m_step.text);
+                EXPECT_EQ(service.m_memory, m_step.memory);
+                EXPECT_FLOAT_EQ(service.m_cpu, m_step.cpu);
+                EXPECT_EQ(service.m_shortLine, m_step.shortLine);
             }
         }
         EXPECT_EQ(m_seam.processesOpened, m_seam.processesClosed);
@@ -85,42 +86,33 @@ protected:
     DWORD m_type = SERVICE_WIN32_OWN_PROCESS;
     Step m_step = {};
     ULONGLONG m_clock = 0;
+    int m_scenario = 0;
 };
 
 const DWORD kRunning = SERVICE_RUNNING;
 
-TEST_F(ScriptedService, ShareIsTakenOverTheTimeThatPassedBetweenSamples)
+TEST_F(ScriptedService, StepsGiveTheirTextsMemoryAndShare)
 {
-    // A 10 ms timer fires on Windows' 15.625 ms clock tick: a hundred frames take 1.5625 s.
-    Run({{TRUE, kRunning, 1234, 4000000, kSecond, {}, TRUE, L"Running", 1234, 0, FALSE},
+    const std::vector<Step> scenarios[] = {
+        // A 10 ms timer fires on Windows' 15.625 ms clock tick: a hundred frames take 1.5625 s.
+        {{TRUE, kRunning, 1234, 4000000, kSecond, {}, TRUE, L"Running", 1234, 0, FALSE},
          {FALSE, kRunning, 1234, 6500000, kSecond, {}, TRUE, L"Running", 1234, 25, FALSE},
          {FALSE, kRunning, 1234, 9000000, 15625000, {}, TRUE, L"Running", 1234, 16, FALSE},
-         {FALSE, kRunning, 1234, 11500000, 0, {}, TRUE, L"Running", 1234, 0, FALSE}});
-}
-
-TEST_F(ScriptedService, ShareUsesLowBitsAcrossTheirWrap)
-{
-    // A change above the low 32 bits alone counts as nothing.
-    Run({{TRUE, kRunning, 1234, 0x1FFFFFF00, kSecond, {}, TRUE, L"Running", 1234, 0, FALSE},
+         {FALSE, kRunning, 1234, 11500000, 0, {}, TRUE, L"Running", 1234, 0, FALSE}},
+        // Only the low 32 bits count: a wrap is a small step, a change above them alone is none.
+        {{TRUE, kRunning, 1234, 0x1FFFFFF00, kSecond, {}, TRUE, L"Running", 1234, 0, FALSE},
          {FALSE, kRunning, 1234, 0x200000100, kSecond, {}, TRUE, L"Running", 1234, 0.00512f, FALSE},
-         {FALSE, kRunning, 1234, 0x300000100, kSecond, {}, TRUE, L"Running", 1234, 0, FALSE}});
-}
-
-TEST_F(ScriptedService, FailedReadsKeepWhatTheyCouldNotRead)
-{
-    // The state comes before the process; unreadable times still let the new working set through.
-    Run({{TRUE, kRunning, 1234, 1000000, kSecond, {}, TRUE, L"Running", 1234, 0, FALSE},
+         {FALSE, kRunning, 1234, 0x300000100, kSecond, {}, TRUE, L"Running", 1234, 0, FALSE}},
+        // The state comes before the process; unreadable times still let the new working set through.
+        {{TRUE, kRunning, 1234, 1000000, kSecond, {}, TRUE, L"Running", 1234, 0, FALSE},
          {FALSE, kRunning, 1234, 1500000, kSecond, {}, TRUE, L"Running", 1234, 5, FALSE},
          {FALSE, SERVICE_PAUSED, 777, 9000000, kSecond, Call::OpenProcess, FALSE, L"Paused", 1234, 5, FALSE},
          {FALSE, SERVICE_PAUSED, 777, 9000000, kSecond, Call::GetProcessMemoryInfo, FALSE, L"Paused", 1234, 5, FALSE},
          {FALSE, SERVICE_PAUSED, 777, 9000000, kSecond, Call::GetProcessTimes, FALSE, L"Paused", 777, 5, FALSE},
-         {FALSE, SERVICE_STOPPED, 0, 0, kSecond, Call::QueryServiceStatusEx, FALSE, L"Paused", 777, 5, FALSE}});
-}
-
-TEST_F(ScriptedService, ShareStartsAtZeroAfterAnyRestart)
-{
-    // No earlier sample; a restart whose measurement failed; a new process after a stop.
-    Run({{TRUE, SERVICE_START_PENDING, 0, 0, kSecond, {}, TRUE, L"Starting", 0, 0, FALSE},
+         {FALSE, SERVICE_STOPPED, 0, 0, kSecond, Call::QueryServiceStatusEx, FALSE, L"Paused", 777, 5, FALSE}},
+        // The share starts at zero with no earlier sample, after a restart whose measurement failed, and in
+        // a new process after a stop; a stopped line stays short.
+        {{TRUE, SERVICE_START_PENDING, 0, 0, kSecond, {}, TRUE, L"Starting", 0, 0, FALSE},
          {FALSE, kRunning, 1234, 50000000, kSecond, {}, TRUE, L"Running", 1234, 0, FALSE},
          {FALSE, kRunning, 1234, 50500000, kSecond, {}, TRUE, L"Running", 1234, 5, FALSE},
          {TRUE, kRunning, 1234, 90000000, 60 * kSecond, Call::OpenProcess, FALSE, L"Running", 1234, 5, FALSE},
@@ -128,7 +120,9 @@ TEST_F(ScriptedService, ShareStartsAtZeroAfterAnyRestart)
          {FALSE, kRunning, 1234, 92000000, kSecond, {}, TRUE, L"Running", 1234, 10, FALSE},
          {FALSE, SERVICE_STOPPED, 0, 0, kSecond, {}, TRUE, L"Stopped", 0, 0, TRUE},
          {FALSE, kRunning, 4343, 300000, kSecond, {}, TRUE, L"Running", 4343, 0, TRUE},
-         {FALSE, kRunning, 4343, 1300000, kSecond, {}, TRUE, L"Running", 4343, 10, TRUE}});
+         {FALSE, kRunning, 4343, 1300000, kSecond, {}, TRUE, L"Running", 4343, 10, TRUE}}};
+    for (const auto &steps : scenarios)
+        Run(steps);
 }
 
 TEST_F(ScriptedService, SharedProcessesAndRemoteServersAreLeftUnmeasured)

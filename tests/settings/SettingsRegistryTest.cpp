@@ -8,6 +8,7 @@
 #include <cstring>
 #include <functional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -19,12 +20,11 @@ Bytes Of(const void *data, size_t size)
     return Bytes(static_cast<const BYTE *>(data), static_cast<const BYTE *>(data) + size);
 }
 
-// UTF-16 units as given, NULs included, then stray bytes or a closing NUL.
-Bytes Chars(const std::wstring &units, size_t stray = 0, bool closed = false)
+// UTF-16 units as given, NULs included, then stray bytes.
+Bytes Chars(const std::wstring &units, size_t stray = 0)
 {
     Bytes bytes = Of(units.data(), units.size() * sizeof(wchar_t));
     bytes.resize(bytes.size() + stray, 0x41);
-    bytes.resize(bytes.size() + (closed ? 2 : 0), 0);
     return bytes;
 }
 
@@ -34,6 +34,13 @@ std::vector<std::wstring> Items(const CStringArray &list)
     for (int i = 0; i < list.GetSize(); ++i)
         items.emplace_back(list[i]);
     return items;
+}
+
+auto Fields(const CSaverSettings &s)
+{
+    return std::make_tuple(s.RunningColor, s.StoppedColor, s.PausedColor, s.OtherColor, s.ServicesCount,
+                           Of(s.CustomColors, 64), Of(&s.LogFont, 92), Items(s.SavedServers), Items(s.SavedServices),
+                           std::wstring(s.ServerName));
 }
 
 // Every field as a first run has it.
@@ -60,38 +67,9 @@ CSaverSettings Defaults()
                  DRAFT_QUALITY,
                  VARIABLE_PITCH | FF_SWISS,
                  L"Arial"};
-    s.SavedServers.RemoveAll();
-    s.SavedServices.RemoveAll();
     s.ServerName = TestRegistry::ComputerName().c_str();
     return s;
 }
-
-void ExpectSame(const CSaverSettings &loaded, const CSaverSettings &expected)
-{
-    EXPECT_EQ(loaded.RunningColor, expected.RunningColor);
-    EXPECT_EQ(loaded.StoppedColor, expected.StoppedColor);
-    EXPECT_EQ(loaded.PausedColor, expected.PausedColor);
-    EXPECT_EQ(loaded.OtherColor, expected.OtherColor);
-    EXPECT_EQ(loaded.ServicesCount, expected.ServicesCount);
-    EXPECT_EQ(Of(loaded.CustomColors, 64), Of(expected.CustomColors, 64));
-    EXPECT_EQ(Of(&loaded.LogFont, 92), Of(&expected.LogFont, 92));
-    EXPECT_EQ(Items(loaded.SavedServers), Items(expected.SavedServers));
-    EXPECT_EQ(Items(loaded.SavedServices), Items(expected.SavedServices));
-    EXPECT_EQ(loaded.ServerName, expected.ServerName);
-}
-
-struct Stored {
-    LPCWSTR name;
-    DWORD type;
-    Bytes bytes;
-};
-
-// Values as a hand-edited registry may hold them, and how the loaded settings differ from the defaults.
-struct Row {
-    const char *what;
-    std::vector<Stored> stored;
-    std::function<void(CSaverSettings &)> differs;
-};
 
 LOGFONTW Courier(LONG height, LONG width)
 {
@@ -102,49 +80,68 @@ LOGFONTW Courier(LONG height, LONG width)
     return font;
 }
 
-const DWORD kTwo = 0x2211, kPaused = 0x00010203, kNegative = static_cast<DWORD>(-7);
-const ULONGLONG kWide = 3;
-const COLORREF kFour[4] = {1, 2, 3, 4};
+struct Stored {
+    LPCWSTR name;
+    DWORD type;
+    Bytes bytes;
+};
 
+// Sixteen distinct values: the first five are the colours and count, all of them the custom colours.
+const DWORD kDwords[16] = {0x00112233, 0x00445566, 0x00778899, 0x00AABBCC, 12,         0x2211,
+                           0x00010203, 0xFFFFFFF9, 0x00C0FFEE, 0x00BADA55, 0x00F00D00, 0x00ABCDEF,
+                           0x00123456, 0x00654321, 0x00FEDCBA, 0x00777777};
+const ULONGLONG kWide = 3;
+const std::wstring kMegabyte(512 * 1024, L'x');
+
+// Values as a hand-edited registry may hold them, and how the loaded settings differ from the defaults.
 // clang-format off
-std::vector<Row> Rows()
+std::vector<std::pair<std::vector<Stored>, std::function<void(CSaverSettings &)>>> Rows()
 {
-    const std::wstring megabyte(512 * 1024, L'x');
-    const LOGFONTW courier = Courier(-40, 0);
-    std::vector<Row> rows = {
-        {"short binary values fill the start, the rest zero",
-         {{L"LogFont", REG_BINARY, Of(&courier, 60)}, {L"CustomColors", REG_BINARY, Of(kFour, 16)}},
-         [courier](CSaverSettings &s) {
+    static const LOGFONTW courier = Courier(-40, 0), written = Courier(-33, 0);
+    std::vector<std::pair<std::vector<Stored>, std::function<void(CSaverSettings &)>>> rows = {
+        {{{L"RunningColor", REG_DWORD, Of(&kDwords[0], 4)}, {L"StoppedColor", REG_DWORD, Of(&kDwords[1], 4)},
+          {L"PausedColor", REG_DWORD, Of(&kDwords[2], 4)}, {L"OtherColor", REG_DWORD, Of(&kDwords[3], 4)},
+          {L"ServicesCount", REG_DWORD, Of(&kDwords[4], 4)}, {L"CustomColors", REG_BINARY, Of(kDwords, 64)},
+          {L"LogFont", REG_BINARY, Of(&written, 92)},
+          {L"SavedServers", REG_MULTI_SZ, Chars(std::wstring(L"SRV1\0\u00c9TOILE\0\0", 13))},
+          {L"SavedServices", REG_MULTI_SZ, Chars(std::wstring(L"Spooler\0Eventlog\0\0", 18))}},
+         [](CSaverSettings &s) {
+             s.RunningColor = kDwords[0]; s.StoppedColor = kDwords[1];
+             s.PausedColor = kDwords[2]; s.OtherColor = kDwords[3];
+             s.ServicesCount = 12;
+             std::memcpy(s.CustomColors, kDwords, 64);
+             s.LogFont = written;
+             s.SavedServers.Add(L"SRV1"); s.SavedServers.Add(L"\u00c9TOILE");
+             s.SavedServices.Add(L"Spooler"); s.SavedServices.Add(L"Eventlog");
+         }},
+        // Short binary values fill the start and leave the rest zero; longer ones count as missing.
+        {{{L"LogFont", REG_BINARY, Of(&courier, 60)}, {L"CustomColors", REG_BINARY, Of(kDwords, 16)}},
+         [](CSaverSettings &s) {
              s.LogFont = courier;
              std::memset(reinterpret_cast<BYTE *>(&s.LogFont) + 60, 0, 32);
-             std::memcpy(s.CustomColors, kFour, 16);
+             std::memcpy(s.CustomColors, kDwords, 16);
          }},
-        {"oversized binary values count as missing",
-         {{L"LogFont", REG_BINARY, Bytes(93, 0x41)}, {L"CustomColors", REG_BINARY, Bytes(65, 0x41)}},
+        {{{L"LogFont", REG_BINARY, Bytes(93, 0x41)}, {L"CustomColors", REG_BINARY, Bytes(65, 0x41)}},
          [](CSaverSettings &) {}},
-        // Types are not compared: four bytes of any type are the value.
-        {"four-byte values of other sizes are missing, of other types taken",
-         {{L"RunningColor", REG_BINARY, Of(&kTwo, 2)}, {L"ServicesCount", REG_QWORD, Of(&kWide, 8)},
-          {L"StoppedColor", REG_SZ, Chars(std::wstring(L"hello", 6))}, {L"PausedColor", REG_BINARY, Of(&kPaused, 4)},
-          {L"OtherColor", REG_DWORD, Of(&kNegative, 4)}},
-         [](CSaverSettings &s) { s.PausedColor = kPaused; s.OtherColor = kNegative; }},
-        {"lists end at their first empty entry",
-         {{L"SavedServices", REG_MULTI_SZ, Chars(std::wstring(L"Spooler\0\0Eventlog\0", 19))},
+        // Four bytes of any type are the value, and nothing else is.
+        {{{L"RunningColor", REG_BINARY, Of(&kDwords[5], 2)}, {L"ServicesCount", REG_QWORD, Of(&kWide, 8)},
+          {L"StoppedColor", REG_SZ, Chars(std::wstring(L"hello", 6))}, {L"PausedColor", REG_BINARY, Of(&kDwords[6], 4)},
+          {L"OtherColor", REG_DWORD, Of(&kDwords[7], 4)}},
+         [](CSaverSettings &s) { s.PausedColor = kDwords[6]; s.OtherColor = kDwords[7]; }},
+        // Lists end at their first empty entry or the end of their data.
+        {{{L"SavedServices", REG_MULTI_SZ, Chars(std::wstring(L"Spooler\0\0Eventlog\0", 19))},
           {L"SavedServers", REG_MULTI_SZ, Chars(std::wstring(1, L'\0'))}},
          [](CSaverSettings &s) { s.SavedServices.Add(L"Spooler"); }},
-        {"lists end at the end of their data",
-         {{L"SavedServices", REG_BINARY, Of("S\0p\0o\0o\0l\0e\0r\0X", 15)},
+        {{{L"SavedServices", REG_BINARY, Chars(L"Spooler", 1)},
           {L"SavedServers", REG_MULTI_SZ, Chars(std::wstring(L"ONE\0TWO", 8))}},
          [](CSaverSettings &s) { s.SavedServers.Add(L"ONE"); s.SavedServers.Add(L"TWO"); }},
         // The registry may add a terminator to a multi-string, so the unterminated one is binary.
-        {"megabyte lists",
-         {{L"SavedServices", REG_BINARY, Chars(megabyte)}, {L"SavedServers", REG_MULTI_SZ, Chars(megabyte, 0, true)}},
-         [megabyte](CSaverSettings &s) { s.SavedServers.Add(megabyte.c_str()); }},
+        {{{L"SavedServices", REG_BINARY, Chars(kMegabyte)}, {L"SavedServers", REG_MULTI_SZ, Chars(kMegabyte + L'\0')}},
+         [](CSaverSettings &s) { s.SavedServers.Add(kMegabyte.c_str()); }},
     };
-    // Two complete entries and a stray byte, as a multi-string and as binary, each way round.
+    // Odd-sized lists keep their two complete entries, as a multi-string and as binary, each way round.
     for (const DWORD type : {REG_MULTI_SZ, REG_BINARY})
-        rows.push_back({"odd-sized lists keep their complete entries",
-                        {{L"SavedServers", type, Chars(std::wstring(L"SRV1\0SRV2\0", 10), 1)},
+        rows.push_back({{{L"SavedServers", type, Chars(std::wstring(L"SRV1\0SRV2\0", 10), 1)},
                          {L"SavedServices", type ^ REG_MULTI_SZ ^ REG_BINARY,
                           Chars(std::wstring(L"Spooler\0Eventlog\0", 17), 1)}},
                         [](CSaverSettings &s) { s.SavedServers.Add(L"SRV1"); s.SavedServers.Add(L"SRV2");
@@ -155,83 +152,53 @@ std::vector<Row> Rows()
         {LONG_MIN, 0, false}};
     for (const auto &font : fonts) {
         const LOGFONTW stored = Courier(font.height, font.width);
-        rows.push_back({"fonts no screen can show", {{L"LogFont", REG_BINARY, Of(&stored, 92)}},
+        rows.push_back({{{L"LogFont", REG_BINARY, Of(&stored, 92)}},
                         [stored, font](CSaverSettings &s) { s.LogFont = font.kept ? stored : s.LogFont; }});
     }
     return rows;
 }
 // clang-format on
 
-class SettingsRegistry : public ::testing::Test {
-protected:
-    void SetUp() override { TestRegistry::DeleteSettings(); }
-    void TearDown() override { TestRegistry::DeleteSettings(); }
-};
-
-TEST_F(SettingsRegistry, FirstRunCreatesTheKeyAndGivesAllDefaults)
+TEST(SettingsRegistry, StoredValuesGiveTheirFieldsAndMissingOnesTheirDefaults)
 {
-    CSaverSettings settings;
-    EXPECT_TRUE(settings.Load());
-    EXPECT_TRUE(TestRegistry::AllValues().empty());
-    HKEY key;
-    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, CSaverSettings::KeyPath(), 0, KEY_READ, &key), 0);
-    RegCloseKey(key);
-    ExpectSame(settings, Defaults());
-}
-
-TEST_F(SettingsRegistry, StoredValuesGiveTheirFields)
-{
-    for (const Row &row : Rows()) {
-        SCOPED_TRACE(row.what);
+    TestRegistry::DeleteSettings();
+    CSaverSettings first;
+    first.Load();
+    EXPECT_EQ(Fields(first), Fields(Defaults()));
+    int row = 0;
+    for (const auto &[stored, differs] : Rows()) {
         TestRegistry::DeleteSettings();
-        for (const Stored &value : row.stored)
+        for (const Stored &value : stored)
             ASSERT_TRUE(TestRegistry::Set(value.name, value.type, value.bytes.data(), value.bytes.size()));
         CSaverSettings loaded, expected = Defaults();
         loaded.Load();
-        row.differs(expected);
-        ExpectSame(loaded, expected);
+        differs(expected);
+        EXPECT_EQ(Fields(loaded), Fields(expected)) << "row " << row++;
     }
+    TestRegistry::DeleteSettings();
 }
 
-TEST_F(SettingsRegistry, EveryValueRoundTripsThroughTheWritersFormats)
+TEST(SettingsRegistry, WritersStoreTheFormatsTheReaderTakes)
 {
-    CSaverSettings written = Defaults();
-    written.RunningColor = 0x00112233;
-    written.StoppedColor = 0x00445566;
-    written.PausedColor = 0x00778899;
-    written.OtherColor = 0x00AABBCC;
-    written.ServicesCount = 12;
-    for (int i = 0; i < 16; ++i)
-        written.CustomColors[i] = 0x00010203u * static_cast<COLORREF>(i + 1);
-    written.LogFont = Courier(-33, 0);
-    written.SavedServices.Add(L"Spooler");
-    written.SavedServices.Add(L"Eventlog");
-    written.SavedServers.Add(L"SRV1");
-    written.SavedServers.Add(L"\u00c9TOILE");
+    CStringArray services;
+    services.Add(L"Spooler");
+    services.Add(L"Eventlog");
+    const LOGFONTW font = Courier(-33, 0);
     {
         CRegistryKey key;
         ASSERT_TRUE(key.Open(HKEY_CURRENT_USER, CSaverSettings::KeyPath(), KEY_WRITE));
-        EXPECT_TRUE(key.WriteDword(L"RunningColor", written.RunningColor));
-        EXPECT_TRUE(key.WriteDword(L"StoppedColor", written.StoppedColor));
-        EXPECT_TRUE(key.WriteDword(L"PausedColor", written.PausedColor));
-        EXPECT_TRUE(key.WriteDword(L"OtherColor", written.OtherColor));
-        EXPECT_TRUE(key.WriteDword(L"ServicesCount", static_cast<DWORD>(written.ServicesCount)));
-        EXPECT_TRUE(key.WriteBinary(L"CustomColors", written.CustomColors, 64));
-        EXPECT_TRUE(key.WriteBinary(L"LogFont", &written.LogFont, 92));
-        EXPECT_TRUE(key.WriteStringList(L"SavedServices", written.SavedServices));
+        EXPECT_TRUE(key.WriteDword(L"PausedColor", 0x00778899));
+        EXPECT_TRUE(key.WriteBinary(L"LogFont", &font, 92));
+        EXPECT_TRUE(key.WriteStringList(L"SavedServices", services));
         EXPECT_TRUE(key.WriteStringList(L"SavedServers", CStringArray()));
-        EXPECT_EQ(TestRegistry::Get(L"SavedServers").bytes, Bytes(2, 0));
-        EXPECT_TRUE(key.WriteStringList(L"SavedServers", written.SavedServers));
     }
-    const TestRegistry::Value paused = TestRegistry::Get(L"PausedColor");
-    EXPECT_EQ(paused.type, DWORD{REG_DWORD});
-    EXPECT_EQ(paused.bytes, (Bytes{0x99, 0x88, 0x77, 0x00}));
-    EXPECT_EQ(TestRegistry::Get(L"CustomColors").type, DWORD{REG_BINARY});
-    EXPECT_EQ(TestRegistry::Get(L"SavedServices").bytes, Chars(std::wstring(L"Spooler\0Eventlog\0", 18)));
-    EXPECT_EQ(TestRegistry::Get(L"SavedServices").type, DWORD{REG_MULTI_SZ});
-    CSaverSettings read;
-    read.Load();
-    ExpectSame(read, written);
+    using Value = TestRegistry::Value;
+    EXPECT_EQ(TestRegistry::Get(L"PausedColor"), (Value{true, REG_DWORD, {0x99, 0x88, 0x77, 0x00}}));
+    EXPECT_EQ(TestRegistry::Get(L"LogFont"), (Value{true, REG_BINARY, Of(&font, 92)}));
+    EXPECT_EQ(TestRegistry::Get(L"SavedServices"),
+              (Value{true, REG_MULTI_SZ, Chars(std::wstring(L"Spooler\0Eventlog\0", 18))}));
+    EXPECT_EQ(TestRegistry::Get(L"SavedServers"), (Value{true, REG_MULTI_SZ, {0, 0}}));
+    TestRegistry::DeleteSettings();
 }
 
 } // namespace
