@@ -67,8 +67,9 @@ protected:
             CMonitoredService service;
             ASSERT_TRUE(service.Open(FakeServiceApi::FakeManager(), L"Scripted"));
             service.m_local = local;
+            const int scenario = ++m_scenario;
             for (size_t i = 0; i < steps.size(); ++i) {
-                SCOPED_TRACE(testing::Message() << "scenario " << ++m_scenario << ", step " << i);
+                SCOPED_TRACE(testing::Message() << "scenario " << scenario << ", step " << i);
                 m_step = steps[i];
                 m_clock += m_step.elapsed;
                 EXPECT_EQ(service.Refresh(m_step.restart), m_step.result);
@@ -146,16 +147,7 @@ TEST_F(ScriptedService, SharedProcessesAndRemoteServersAreLeftUnmeasured)
     }
 }
 
-TEST(MonitoredService, ServerNameRefusesEmptyNames)
-{
-    CMonitoredService service;
-    EXPECT_TRUE(service.SetServerName(L"SRV1"));
-    EXPECT_FALSE(service.SetServerName(L""));
-    EXPECT_FALSE(service.SetServerName(nullptr));
-    EXPECT_EQ(service.m_server, L"SRV1");
-}
-
-TEST(MonitoredService, ConfigurationLargerThanTheFirstTryIsFetchedOnceAtItsReportedSize)
+TEST(MonitoredService, ConfigurationLargerThanTheFirstTryIsFetchedOnceAtItsReportedSizeAndEmptyServerNamesRefused)
 {
     static const std::wstring kLongName(1000, L'\u00e9');
     const DWORD needed = sizeof(QUERY_SERVICE_CONFIGW) + (kLongName.size() + 1) * sizeof(wchar_t);
@@ -180,6 +172,11 @@ TEST(MonitoredService, ConfigurationLargerThanTheFirstTryIsFetchedOnceAtItsRepor
     EXPECT_TRUE(growing.Open(FakeServiceApi::FakeManager(), L"Growing"));
     EXPECT_TRUE(growing.m_displayName.IsEmpty());
     EXPECT_EQ(sizes, (std::vector<DWORD>{256, needed, 256, needed + 256}));
+    // The server name is the one setter with a rule: an empty name is refused.
+    EXPECT_TRUE(service.SetServerName(L"SRV1"));
+    EXPECT_FALSE(service.SetServerName(L""));
+    EXPECT_FALSE(service.SetServerName(nullptr));
+    EXPECT_EQ(service.m_server, L"SRV1");
 }
 
 } // namespace

@@ -70,20 +70,6 @@ TEST(ServiceManager, ListsAndNamesOfRealServices)
     EXPECT_TRUE(text.IsEmpty());
 }
 
-TEST(ServiceManager, EnumerationFailureOtherThanRoomReturnsNoBlock)
-{
-    CServiceManager manager;
-    ASSERT_TRUE(manager.Open(nullptr, nullptr, GENERIC_READ));
-    FakeServiceApi seam;
-    seam.fault = [](FakeServiceApi::Call call, HANDLE) {
-        return call == FakeServiceApi::Call::EnumServicesStatus ? DWORD{ERROR_ACCESS_DENIED} : 0;
-    };
-    std::unique_ptr<BYTE[]> block;
-    DWORD count = 0;
-    EXPECT_FALSE(manager.EnumServices(SERVICE_WIN32, SERVICE_ACTIVE, block, count));
-    EXPECT_EQ(block, nullptr);
-}
-
 TEST(ServiceManager, EveryManagerOpenedIsClosedOnce)
 {
     FakeServiceApi seam;

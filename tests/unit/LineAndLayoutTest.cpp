@@ -22,27 +22,15 @@ TEST(LineFormat, LongLinesShowMemoryAndRoundedShareShortLinesNeither)
 
 TEST(LineFormat, ShareAboveOneHundredOrNotANumberIsCapped)
 {
-    EXPECT_EQ(ServiceLine::ClampedCpu(250), 100.0);
-    EXPECT_EQ(ServiceLine::ClampedCpu(std::nan("")), 100.0);
-    EXPECT_EQ(ServiceLine::ClampedCpu(100), 100.0);
-    EXPECT_EQ(ServiceLine::ClampedCpu(0.4), 0.4);
+    for (const auto &[share, shown] : {std::pair{250.0, 100.0}, {std::nan(""), 100.0}, {100.0, 100.0}, {0.4, 0.4}})
+        EXPECT_EQ(ServiceLine::ClampedCpu(share), shown) << share;
 }
 
 TEST(Placement, LinesStartWhollyOffScreenOnTheirSide)
 {
-    EXPECT_EQ(ServiceLine::StartX(1, 0, 0, 1024, 300), -1300);
-    EXPECT_EQ(ServiceLine::StartX(1, 1000, 0, 1024, 300), -300);
-    EXPECT_EQ(ServiceLine::StartX(0, 0, 0, 1024, 300), 1024);
-    EXPECT_EQ(ServiceLine::StartX(0, 1000, 0, 1024, 300), 2024);
-}
-
-TEST(Rows, CountFollowsSettingsServicesAndWidth)
-{
-    const int rows[][4] = {{5, 3, 1024, 3}, {5, 20, 1024, 5}, {0, 20, 1024, 0}, {-7, 20, 1024, 0},
-                           {0, 20, 152, 1}, {5, 20, 400, 5},  {5, 0, 152, 0}};
+    const int rows[][3] = {{1, 0, -1300}, {1, 1000, -300}, {0, 0, 1024}, {0, 1000, 2024}};
     for (const auto &row : rows)
-        EXPECT_EQ(AnimationLayout::RowCount(row[0], row[1], row[2]), row[3])
-            << row[0] << " " << row[1] << " " << row[2];
+        EXPECT_EQ(ServiceLine::StartX(row[0], row[1], 0, 1024, 300), row[2]) << row[0] << " " << row[1];
 }
 
 TEST(Rows, GapAndTopsSpreadRowsEvenlyAndOverlapWhenTheyDoNotFit)
