@@ -14,117 +14,129 @@ bool Faulted(Call call, HANDLE handle)
     return error != 0;
 }
 
-} // namespace
+SC_HANDLE WINAPI OpenSCManagerHook(LPCWSTR machine, LPCWSTR database, DWORD access)
+{
+    if (Faulted(Call::OpenSCManager, nullptr))
+        return nullptr;
+    const SC_HANDLE manager = s_active->openSCManager ? s_active->openSCManager(machine, database, access)
+                                                      : RealServiceApi().openSCManager(machine, database, access);
+    s_active->managersOpened += manager != nullptr;
+    return manager;
+}
 
-struct FakeServiceHooks {
-    static SC_HANDLE WINAPI OpenSCManager(LPCWSTR machine, LPCWSTR database, DWORD access)
-    {
-        if (Faulted(Call::OpenSCManager, nullptr))
-            return nullptr;
-        const SC_HANDLE manager = s_active->openSCManager ? s_active->openSCManager(machine, database, access)
-                                                          : RealServiceApi().openSCManager(machine, database, access);
-        s_active->managersOpened += manager != nullptr;
-        return manager;
+BOOL WINAPI EnumHook(SC_HANDLE manager, DWORD type, DWORD state, LPENUM_SERVICE_STATUSW buffer, DWORD size,
+                     LPDWORD needed, LPDWORD count, LPDWORD resume)
+{
+    if (Faulted(Call::EnumServicesStatus, manager))
+        return FALSE;
+    s_active->enumSizes.push_back(size);
+    return s_active->enumServicesStatus
+               ? s_active->enumServicesStatus(size, needed, count)
+               : RealServiceApi().enumServicesStatus(manager, type, state, buffer, size, needed, count, resume);
+}
+
+BOOL WINAPI DisplayNameHook(SC_HANDLE manager, LPCWSTR name, LPWSTR buffer, LPDWORD length)
+{
+    return !Faulted(Call::GetServiceDisplayName, manager) &&
+           RealServiceApi().getServiceDisplayName(manager, name, buffer, length);
+}
+
+BOOL WINAPI KeyNameHook(SC_HANDLE manager, LPCWSTR name, LPWSTR buffer, LPDWORD length)
+{
+    return !Faulted(Call::GetServiceKeyName, manager) &&
+           RealServiceApi().getServiceKeyName(manager, name, buffer, length);
+}
+
+SC_HANDLE WINAPI OpenServiceHook(SC_HANDLE manager, LPCWSTR name, DWORD access)
+{
+    if (Faulted(Call::OpenService, manager))
+        return nullptr;
+    const SC_HANDLE service = s_active->openService ? s_active->openService(manager, name, access)
+                                                    : RealServiceApi().openService(manager, name, access);
+    if (service != nullptr) {
+        ++s_active->servicesOpened;
+        s_active->openServices[service] = name;
     }
-    static BOOL WINAPI Enum(SC_HANDLE manager, DWORD type, DWORD state, LPENUM_SERVICE_STATUSW buffer, DWORD size,
-                            LPDWORD needed, LPDWORD count, LPDWORD resume)
-    {
-        if (Faulted(Call::EnumServicesStatus, manager))
-            return FALSE;
-        s_active->enumSizes.push_back(size);
-        return s_active->enumServicesStatus
-                   ? s_active->enumServicesStatus(size, needed, count)
-                   : RealServiceApi().enumServicesStatus(manager, type, state, buffer, size, needed, count, resume);
+    return service;
+}
+
+BOOL WINAPI ConfigHook(SC_HANDLE service, LPQUERY_SERVICE_CONFIGW config, DWORD size, LPDWORD needed)
+{
+    if (Faulted(Call::QueryServiceConfig, service))
+        return FALSE;
+    return s_active->queryServiceConfig ? s_active->queryServiceConfig(config, size, needed)
+                                        : RealServiceApi().queryServiceConfig(service, config, size, needed);
+}
+
+BOOL WINAPI StatusHook(SC_HANDLE service, SC_STATUS_TYPE level, LPBYTE buffer, DWORD size, LPDWORD needed)
+{
+    if (Faulted(Call::QueryServiceStatusEx, service))
+        return FALSE;
+    if (!s_active->queryServiceStatusEx || size < sizeof(SERVICE_STATUS_PROCESS))
+        return RealServiceApi().queryServiceStatusEx(service, level, buffer, size, needed);
+    *needed = sizeof(SERVICE_STATUS_PROCESS);
+    return s_active->queryServiceStatusEx(*reinterpret_cast<SERVICE_STATUS_PROCESS *>(buffer));
+}
+
+BOOL WINAPI CloseServiceHandleHook(SC_HANDLE handle)
+{
+    if (Faulted(Call::CloseServiceHandle, handle))
+        return FALSE;
+    ++(s_active->openServices.erase(handle) != 0 ? s_active->serviceHandlesClosed : s_active->managerHandlesClosed);
+    return handle == FakeServiceApi::FakeService() || handle == FakeServiceApi::FakeManager() ||
+           RealServiceApi().closeServiceHandle(handle);
+}
+
+HANDLE WINAPI OpenProcessHook(DWORD access, BOOL inherit, DWORD processId)
+{
+    if (Faulted(Call::OpenProcess, nullptr))
+        return nullptr;
+    const HANDLE process = s_active->openProcess ? s_active->openProcess(processId)
+                                                 : RealServiceApi().openProcess(access, inherit, processId);
+    if (process != nullptr) {
+        ++s_active->processesOpened;
+        s_active->openProcesses.insert(process);
     }
-    static BOOL WINAPI DisplayName(SC_HANDLE manager, LPCWSTR name, LPWSTR buffer, LPDWORD length)
-    {
-        return !Faulted(Call::GetServiceDisplayName, manager) &&
-               RealServiceApi().getServiceDisplayName(manager, name, buffer, length);
-    }
-    static BOOL WINAPI KeyName(SC_HANDLE manager, LPCWSTR name, LPWSTR buffer, LPDWORD length)
-    {
-        return !Faulted(Call::GetServiceKeyName, manager) &&
-               RealServiceApi().getServiceKeyName(manager, name, buffer, length);
-    }
-    static SC_HANDLE WINAPI OpenService(SC_HANDLE manager, LPCWSTR name, DWORD access)
-    {
-        if (Faulted(Call::OpenService, manager))
-            return nullptr;
-        const SC_HANDLE service = s_active->openService ? s_active->openService(manager, name, access)
-                                                        : RealServiceApi().openService(manager, name, access);
-        if (service != nullptr) {
-            ++s_active->servicesOpened;
-            s_active->m_services[service] = name;
-        }
-        return service;
-    }
-    static BOOL WINAPI Config(SC_HANDLE service, LPQUERY_SERVICE_CONFIGW config, DWORD size, LPDWORD needed)
-    {
-        if (Faulted(Call::QueryServiceConfig, service))
-            return FALSE;
-        return s_active->queryServiceConfig ? s_active->queryServiceConfig(config, size, needed)
-                                            : RealServiceApi().queryServiceConfig(service, config, size, needed);
-    }
-    static BOOL WINAPI Status(SC_HANDLE service, SC_STATUS_TYPE level, LPBYTE buffer, DWORD size, LPDWORD needed)
-    {
-        if (Faulted(Call::QueryServiceStatusEx, service))
-            return FALSE;
-        if (!s_active->queryServiceStatusEx || size < sizeof(SERVICE_STATUS_PROCESS))
-            return RealServiceApi().queryServiceStatusEx(service, level, buffer, size, needed);
-        *needed = sizeof(SERVICE_STATUS_PROCESS);
-        return s_active->queryServiceStatusEx(*reinterpret_cast<SERVICE_STATUS_PROCESS *>(buffer));
-    }
-    static BOOL WINAPI CloseServiceHandle(SC_HANDLE handle)
-    {
-        if (Faulted(Call::CloseServiceHandle, handle))
-            return FALSE;
-        ++(s_active->m_services.erase(handle) != 0 ? s_active->serviceHandlesClosed : s_active->managerHandlesClosed);
-        return handle == FakeServiceApi::FakeService() || handle == FakeServiceApi::FakeManager() ||
-               RealServiceApi().closeServiceHandle(handle);
-    }
-    static HANDLE WINAPI OpenProcess(DWORD access, BOOL inherit, DWORD processId)
-    {
-        if (Faulted(Call::OpenProcess, nullptr))
-            return nullptr;
-        const HANDLE process = s_active->openProcess ? s_active->openProcess(processId)
-                                                     : RealServiceApi().openProcess(access, inherit, processId);
-        if (process != nullptr) {
-            ++s_active->processesOpened;
-            s_active->m_processes.insert(process);
-        }
-        return process;
-    }
-    static BOOL WINAPI Times(HANDLE process, LPFILETIME creation, LPFILETIME exit, LPFILETIME kernel, LPFILETIME user)
-    {
-        if (Faulted(Call::GetProcessTimes, process))
-            return FALSE;
-        return s_active->getProcessTimes ? s_active->getProcessTimes(*kernel, *user)
-                                         : RealServiceApi().getProcessTimes(process, creation, exit, kernel, user);
-    }
-    static BOOL WINAPI Memory(HANDLE process, PPROCESS_MEMORY_COUNTERS counters, DWORD size)
-    {
-        if (Faulted(Call::GetProcessMemoryInfo, process))
-            return FALSE;
-        return s_active->getProcessMemoryInfo ? s_active->getProcessMemoryInfo(*counters)
-                                              : RealServiceApi().getProcessMemoryInfo(process, counters, size);
-    }
-    static BOOL WINAPI CloseHandle(HANDLE handle)
-    {
-        if (Faulted(Call::CloseHandle, handle))
-            return FALSE;
-        s_active->processesClosed += static_cast<int>(s_active->m_processes.erase(handle));
-        return handle == FakeServiceApi::FakeProcess() || RealServiceApi().closeHandle(handle);
-    }
-    static ULONGLONG WINAPI Clock() { return s_active->clock ? s_active->clock() : RealServiceApi().monotonicTime(); }
-};
+    return process;
+}
+
+BOOL WINAPI TimesHook(HANDLE process, LPFILETIME creation, LPFILETIME exit, LPFILETIME kernel, LPFILETIME user)
+{
+    if (Faulted(Call::GetProcessTimes, process))
+        return FALSE;
+    return s_active->getProcessTimes ? s_active->getProcessTimes(*kernel, *user)
+                                     : RealServiceApi().getProcessTimes(process, creation, exit, kernel, user);
+}
+
+BOOL WINAPI MemoryHook(HANDLE process, PPROCESS_MEMORY_COUNTERS counters, DWORD size)
+{
+    if (Faulted(Call::GetProcessMemoryInfo, process))
+        return FALSE;
+    return s_active->getProcessMemoryInfo ? s_active->getProcessMemoryInfo(*counters)
+                                          : RealServiceApi().getProcessMemoryInfo(process, counters, size);
+}
+
+BOOL WINAPI CloseHandleHook(HANDLE handle)
+{
+    if (Faulted(Call::CloseHandle, handle))
+        return FALSE;
+    s_active->processesClosed += static_cast<int>(s_active->openProcesses.erase(handle));
+    return handle == FakeServiceApi::FakeProcess() || RealServiceApi().closeHandle(handle);
+}
+
+ULONGLONG WINAPI ClockHook()
+{
+    return s_active->clock ? s_active->clock() : RealServiceApi().monotonicTime();
+}
+
+} // namespace
 
 FakeServiceApi::FakeServiceApi()
 {
     s_active = this;
-    using H = FakeServiceHooks;
     CurrentServiceApi() = {
-        H::OpenSCManager,      H::Enum,        H::DisplayName, H::KeyName, H::OpenService, H::Config, H::Status,
-        H::CloseServiceHandle, H::OpenProcess, H::Times,       H::Memory,  H::CloseHandle, H::Clock};
+        OpenSCManagerHook,      EnumHook,        DisplayNameHook, KeyNameHook, OpenServiceHook, ConfigHook, StatusHook,
+        CloseServiceHandleHook, OpenProcessHook, TimesHook,       MemoryHook,  CloseHandleHook, ClockHook};
 }
 
 FakeServiceApi::~FakeServiceApi()
@@ -135,6 +147,6 @@ FakeServiceApi::~FakeServiceApi()
 
 std::wstring FakeServiceApi::NameOf(SC_HANDLE service) const
 {
-    const auto found = m_services.find(service);
-    return found == m_services.end() ? std::wstring() : found->second;
+    const auto found = openServices.find(service);
+    return found == openServices.end() ? std::wstring() : found->second;
 }

@@ -62,9 +62,7 @@ public:
     int processesOpened = 0;
     int processesClosed = 0;
     std::vector<DWORD> enumSizes;
-
-private:
-    friend struct FakeServiceHooks;
-    std::map<SC_HANDLE, std::wstring> m_services;
-    std::set<HANDLE> m_processes;
+    // The service handles still open, by the key name each was opened for, and the process handles.
+    std::map<SC_HANDLE, std::wstring> openServices;
+    std::set<HANDLE> openProcesses;
 };
