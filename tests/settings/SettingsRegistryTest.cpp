@@ -128,13 +128,6 @@ std::vector<std::pair<std::vector<Stored>, std::function<void(CSaverSettings &)>
           {L"StoppedColor", REG_SZ, Chars(std::wstring(L"hello", 6))}, {L"PausedColor", REG_BINARY, Of(&kDwords[6], 4)},
           {L"OtherColor", REG_DWORD, Of(&kDwords[7], 4)}},
          [](CSaverSettings &s) { s.PausedColor = kDwords[6]; s.OtherColor = kDwords[7]; }},
-        // Lists end at their first empty entry or the end of their data.
-        {{{L"SavedServices", REG_MULTI_SZ, Chars(std::wstring(L"Spooler\0\0Eventlog\0", 19))},
-          {L"SavedServers", REG_MULTI_SZ, Chars(std::wstring(1, L'\0'))}},
-         [](CSaverSettings &s) { s.SavedServices.Add(L"Spooler"); }},
-        {{{L"SavedServices", REG_BINARY, Chars(L"Spooler", 1)},
-          {L"SavedServers", REG_MULTI_SZ, Chars(std::wstring(L"ONE\0TWO", 8))}},
-         [](CSaverSettings &s) { s.SavedServers.Add(L"ONE"); s.SavedServers.Add(L"TWO"); }},
         // The registry may add a terminator to a multi-string, so the unterminated one is binary.
         {{{L"SavedServices", REG_BINARY, Chars(kMegabyte)}, {L"SavedServers", REG_MULTI_SZ, Chars(kMegabyte + L'\0')}},
          [](CSaverSettings &s) { s.SavedServers.Add(kMegabyte.c_str()); }},
