@@ -13,15 +13,13 @@ namespace {
 using Call = FakeServiceApi::Call;
 constexpr ULONGLONG kSecond = 10000000;
 
-// What the scripted platform reports at one refresh, and what the line holds after it.
+// What the scripted platform reports at one refresh, and what the line holds after it. The working set is
+// processId * 1000 + 999 bytes, so the memory shown is the process id; cpuTime is the process's kernel and
+// user time together in 100-ns units, so a share of 1 % over a second is 100000.
 struct Step {
     BOOL restart;
-    DWORD state;
-    // The working set is processId * 1000 + 999 bytes, so the memory shown is the process id.
-    DWORD processId;
-    // The process's kernel and user time together, in 100-ns units; a share of 1 % a second is 100000.
-    ULONGLONG cpuTime;
-    ULONGLONG elapsed;
+    DWORD state, processId;
+    ULONGLONG cpuTime, elapsed;
     std::optional<Call> fails;
     BOOL result;
     const wchar_t *text;
