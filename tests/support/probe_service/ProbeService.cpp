@@ -81,24 +81,6 @@ bool ProbeService::Control(DWORD control, DWORD awaitedState)
     return WaitForState(awaitedState);
 }
 
-bool ProbeService::Request(const wchar_t *what, DWORD timeoutMs)
-{
-    const std::wstring prefix = L"Global\\probe." + m_name + L".";
-    const HANDLE request = OpenEventW(EVENT_MODIFY_STATE, FALSE, (prefix + what).c_str());
-    const HANDLE done = OpenEventW(SYNCHRONIZE | EVENT_MODIFY_STATE, FALSE, (prefix + L"done").c_str());
-    bool answered = false;
-    if (request != nullptr && done != nullptr) {
-        ResetEvent(done);
-        SetEvent(request);
-        answered = WaitForSingleObject(done, timeoutMs) == WAIT_OBJECT_0;
-    }
-    if (request != nullptr)
-        CloseHandle(request);
-    if (done != nullptr)
-        CloseHandle(done);
-    return answered;
-}
-
 bool ProbeService::Remove()
 {
     if (m_service == nullptr)
