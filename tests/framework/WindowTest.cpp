@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -25,6 +26,16 @@ LONG CALLBACK CountLateTouch(EXCEPTION_POINTERS *info)
     ++g_lateTouches;
     VirtualAlloc(freed, g_freedSize, MEM_COMMIT, PAGE_READWRITE);
     return EXCEPTION_CONTINUE_EXECUTION;
+}
+
+// The system commands that reached the default processing.
+std::vector<WPARAM> g_heardCommands;
+
+LRESULT CALLBACK HearSysCommand(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code == HCBT_SYSCOMMAND)
+        g_heardCommands.push_back(wParam & 0xFFF0);
+    return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
 // A self-deleting window alone in pages of its own, which its delete decommits.
@@ -146,7 +157,15 @@ TEST(Window, NothingTouchesAWindowObjectOnceItHasDeletedItself)
         auto *frame = new Guarded<CSaverFrameWnd>();
         ASSERT_TRUE(frame->CreateFullScreen());
         app.m_pMainWnd = frame;
-        PostMessageW(frame->GetSafeHwnd(), WM_KEYDOWN, VK_SPACE, 0);
+        const HWND window = frame->GetSafeHwnd();
+        // A second saver and the system menu's close are swallowed; other commands get the default
+        // processing, which is where the system's hook hears of them.
+        const HHOOK hook = SetWindowsHookExW(WH_CBT, HearSysCommand, nullptr, GetCurrentThreadId());
+        for (const UINT command : {SC_SCREENSAVE, SC_CLOSE, SC_RESTORE})
+            SendMessageW(window, WM_SYSCOMMAND, command, 0);
+        UnhookWindowsHookEx(hook);
+        EXPECT_EQ(g_heardCommands, std::vector<WPARAM>{SC_RESTORE});
+        PostMessageW(window, WM_KEYDOWN, VK_SPACE, 0);
         bool quit = false;
         PumpUntilQuit(20000, &quit);
         EXPECT_TRUE(quit);

@@ -320,10 +320,11 @@ TEST_F(SaverWindow, OnlyInputEndsTheSaver)
     HWND window = StartFullScreen(saver);
     ASSERT_NE(window, nullptr);
     Sleep(1500);
-    // The system's own move under a still pointer, releases, the wheel and the system's requests.
+    // The system's own move under a still pointer, releases and the wheel. (The system's requests are
+    // checked in-process: a posted SC_CLOSE does not close this window under Wine either way.)
     for (const auto& [message, wParam] : std::vector<std::pair<UINT, WPARAM>>{
              {WM_MOUSEMOVE, 0}, {WM_MOUSEMOVE, 0}, {WM_KEYUP, 'A'}, {WM_LBUTTONUP, 0},
-             {WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA)}, {WM_SYSCOMMAND, SC_SCREENSAVE}, {WM_SYSCOMMAND, SC_CLOSE}})
+             {WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA)}})
         PostMessageW(window, message, wParam, MAKELPARAM(500, 400));
     Sleep(1500);
     ASSERT_TRUE(saver.IsRunning());
