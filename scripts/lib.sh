@@ -42,11 +42,12 @@ use_wine64_if_needed() {
   wine32_runs && return 0
   if [ "${EMULATE_I386:-0}" = 1 ] && register_qemu_i386 && wine32_runs; then
     echo "This kernel runs no 32-bit programs: they run under qemu's i386 emulator, registered for this run"
-    return 0
+  else
+    unregister_qemu_i386
+    WINE_RUNS_32BIT=0
+    echo "This kernel runs no 32-bit programs: 64-bit Wine only, the 32-bit runs are skipped"
   fi
-  unregister_qemu_i386
-  WINE_RUNS_32BIT=0
-  echo "This kernel runs no 32-bit programs: 64-bit Wine only, the 32-bit runs are skipped"
+  # Wine's launcher is itself a 32-bit program: the 64-bit ones start through the 64-bit loader.
   mkdir -p "$BUILD/wine64"
   printf '#!/bin/sh\nexport WINELOADER=/usr/lib/wine/wine64\nexec /usr/lib/wine/wine64 "$@"\n' >"$BUILD/wine64/wine"
   chmod +x "$BUILD/wine64/wine"
