@@ -1,228 +1,279 @@
-// The Services page end to end: the built saver's Setup sheet against Wine's registry and services.
-#include "SetupSheetFixture.h"
-
+// The Services page and its add dialog end to end: the built saver's Setup sheet against Wine's
+// registry and service manager, with three probe services installed for the suite.
+#include "ProbeService.h"
 #include "res/resource.h"
+#include "tests/driver/SetupSession.h"
+#include "tests/driver/TestRegistry.h"
 #include "tests/driver/UiDriver.h"
 
-#include <algorithm>
+#include <commctrl.h>
+#include <gtest/gtest.h>
 
-using namespace ConfigDriver;
+#include <algorithm>
+#include <memory>
+#include <set>
 
 namespace {
 
-const std::wstring kRunning = L"AAA Quorvane Probe";
-const std::wstring kStopped = L"AAA Quorvane Probe Two";
-const std::wstring kGamma = L"Quorvane Probe Gamma";
+using Rows = std::vector<std::pair<std::wstring, std::wstring>>;
+using Names = std::vector<std::wstring>;
+// One display name is the beginning of another, and one of that pair is stopped.
+const std::wstring kRunning = L"AAA Quorvane Probe", kStopped = L"AAA Quorvane Probe Two",
+                   kGamma = L"Quorvane Probe Gamma";
+const std::wstring kRunningKey = L"QvCfgRunning", kStoppedKey = L"QvCfgStopped", kGammaKey = L"QvCfgGamma";
 
-void ExpectStored(const std::vector<std::wstring>& servers, const std::vector<std::wstring>& services)
-{
-    const StoredList storedServers = ReadStoredList(L"SavedServers");
-    const StoredList storedServices = ReadStoredList(L"SavedServices");
-    EXPECT_TRUE(storedServers.wellFormed);
-    EXPECT_TRUE(storedServices.wellFormed);
-    EXPECT_EQ(storedServers.entries, servers);
-    EXPECT_EQ(storedServices.entries, services);
-}
+class ServicesPage : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        s_probes.emplace_back(new ProbeService(kRunningKey, kRunning));
+        s_probes.emplace_back(new ProbeService(kStoppedKey, kStopped));
+        s_probes.emplace_back(new ProbeService(kGammaKey, kGamma));
+        s_probes[0]->Start();
+        s_probes[2]->Start();
+    }
+    static void TearDownTestSuite() { s_probes.clear(); }
+    void SetUp() override
+    {
+        ASSERT_EQ(s_probes[0]->Status().dwCurrentState, static_cast<DWORD>(SERVICE_RUNNING));
+        ASSERT_EQ(s_probes[2]->Status().dwCurrentState, static_cast<DWORD>(SERVICE_RUNNING));
+        ASSERT_TRUE(s_probes[1]->Installed());
+        TestRegistry::DeleteSettings();
+    }
+    void TearDown() override
+    {
+        m_setup.Process().Kill();
+        TestRegistry::DeleteSettings();
+    }
 
-}
+    void OpenServicesTab()
+    {
+        ASSERT_TRUE(m_setup.Open());
+        ASSERT_TRUE(m_setup.ShowTab(L"Services"));
+        m_page = m_setup.Page();
+    }
+    Rows PageRows() const { return SetupSession::Rows(GetDlgItem(m_page, IDC_SERVICE_LIST)); }
+    bool Enabled(int id) const { return IsWindowEnabled(GetDlgItem(m_page, id)) != FALSE; }
+    bool SelectRow(int row, bool select) const
+    {
+        return UiDriver::SetListViewItemState(GetDlgItem(m_page, IDC_SERVICE_LIST), row, select ? LVIS_SELECTED : 0,
+                                              LVIS_SELECTED);
+    }
+    // Opens the add dialog (posted: the page runs its modal loop before it returns).
+    HWND OpenAddDialog() const
+    {
+        UiDriver::ClickButton(m_page, IDC_ADD);
+        return m_setup.WaitForOtherWindow(L"#32770", L"Services");
+    }
+    static HWND AvailableList(HWND dialog) { return GetDlgItem(dialog, IDC_AVAILABLE_LIST); }
+    static int IndexOf(HWND dialog, const std::wstring& text)
+    {
+        const Names texts = SetupSession::ListTexts(AvailableList(dialog));
+        const auto found = std::find(texts.begin(), texts.end(), text);
+        return found == texts.end() ? -1 : static_cast<int>(found - texts.begin());
+    }
+    static bool Choose(HWND dialog, const Names& displays)
+    {
+        for (const std::wstring& name : displays)
+            if (SendMessageW(AvailableList(dialog), LB_SETSEL, TRUE, IndexOf(dialog, name)) == LB_ERR)
+                return false;
+        return true;
+    }
+    // Ends the add dialog, once the page is done with what it handed back.
+    bool CloseAddDialog(HWND dialog, int button) const
+    {
+        UiDriver::ClickButton(dialog, button);
+        const bool gone = UiDriver::WaitFor([dialog] { return !IsWindow(dialog); }, SetupSession::kTimeout);
+        SendMessageTimeoutW(m_page, WM_NULL, 0, 0, SMTO_NORMAL, SetupSession::kTimeout, nullptr);
+        return gone;
+    }
+    static void ExpectStored(const Names& servers, const Names& services)
+    {
+        for (const auto& [name, entries] : {std::make_pair(L"SavedServers", servers), std::make_pair(L"SavedServices", services)}) {
+            const TestRegistry::StoredList stored = TestRegistry::ReadStoredList(name);
+            EXPECT_EQ(stored.entries, entries) << name;
+            EXPECT_TRUE(stored.wellFormed) << name;
+        }
+    }
 
-class ServicesPage : public SetupSheetFixture {};
+    static std::vector<std::unique_ptr<ProbeService>> s_probes;
+    SetupSession m_setup;
+    HWND m_page = nullptr;
+};
+
+std::vector<std::unique_ptr<ProbeService>> ServicesPage::s_probes;
 
 TEST_F(ServicesPage, NothingSavedListsActiveLocalServicesAndOkStoresThemAll)
 {
     OpenServicesTab();
-    const std::wstring computer = ComputerName();
-    const std::vector<ServiceEntry> active = LocalServices(SERVICE_WIN32, SERVICE_ACTIVE);
-    std::vector<Row> expected;
-    std::vector<std::wstring> keys;
-    for (const ServiceEntry& service : active) {
-        expected.push_back({computer, service.display});
+    const std::wstring computer = TestRegistry::ComputerName();
+    Rows expected;
+    Names keys;
+    for (const TestRegistry::ServiceEntry& service : TestRegistry::LocalServices(SERVICE_WIN32, SERVICE_ACTIVE)) {
+        expected.emplace_back(computer, service.display);
         keys.push_back(service.key);
     }
-    const std::vector<Row> rows = Rows(m_page);
+    const Rows rows = PageRows();
     EXPECT_EQ(rows, expected);
-    EXPECT_NE(std::find(rows.begin(), rows.end(), Row{computer, kRunning}), rows.end());
-    EXPECT_EQ(std::find(rows.begin(), rows.end(), Row{computer, kStopped}), rows.end());
-    EXPECT_FALSE(IsItemEnabled(m_page, IDC_REMOVE));
-
-    CloseSheet(IDOK);
-    ExpectStored(std::vector<std::wstring>(keys.size(), computer), keys);
+    EXPECT_NE(std::find(rows.begin(), rows.end(), std::make_pair(computer, kRunning)), rows.end());
+    EXPECT_EQ(std::find(rows.begin(), rows.end(), std::make_pair(computer, kStopped)), rows.end());
+    EXPECT_FALSE(Enabled(IDC_REMOVE));
+    EXPECT_TRUE(m_setup.Close(IDOK));
+    ExpectStored(Names(keys.size(), computer), keys);
 }
 
 TEST_F(ServicesPage, SavedPairsShowTheirDisplayNamesAndCancelStoresNothing)
 {
-    const std::wstring computer = ComputerName();
-    SaveLists({computer, L"ELSEWHERE"}, {s_stopped->Name(), s_alsoRunning->Name()});
+    const std::wstring computer = TestRegistry::ComputerName();
+    TestRegistry::SaveLists({computer, L"ELSEWHERE"}, {kStoppedKey, kGammaKey});
     OpenServicesTab();
-    EXPECT_EQ(Rows(m_page), (std::vector<Row>{{computer, kStopped}, {L"ELSEWHERE", kGamma}}));
-    CloseSheet(IDCANCEL);
-    ExpectStored({computer, L"ELSEWHERE"}, {s_stopped->Name(), s_alsoRunning->Name()});
+    EXPECT_EQ(PageRows(), (Rows{{computer, kStopped}, {L"ELSEWHERE", kGamma}}));
+    ASSERT_TRUE(SelectRow(0, true));
+    UiDriver::PressButton(m_page, IDC_REMOVE);
+    EXPECT_TRUE(m_setup.Close(IDCANCEL));
+    ExpectStored({computer, L"ELSEWHERE"}, {kStoppedKey, kGammaKey});
 }
 
-TEST_F(ServicesPage, AddingSkipsExactDuplicatesAndPutsNewPairsAtTheirDialogIndices)
+TEST_F(ServicesPage, RemovalsKeepTheOtherRowsInOrderAndAnAppliedOneShortensTheCountList)
 {
-    const std::wstring computer = ComputerName();
-    std::wstring lower = computer;
-    CharLowerW(&lower[0]);
-    ASSERT_NE(lower, computer);
-    SaveLists({computer, lower}, {s_stopped->Name(), s_running->Name()});
-    OpenServicesTab();
-    ASSERT_FALSE(IsItemEnabled(m_sheet, kApplyId));
-
-    HWND dialog = OpenAddDialog();
-    ASSERT_NE(dialog, nullptr);
-    for (const std::wstring& name : {kRunning, kStopped, kGamma}) {
-        const int item = ListIndexOf(dialog, name);
-        ASSERT_GE(item, 0);
-        SendDlgItemMessageW(dialog, IDC_AVAILABLE_LIST, LB_SETSEL, TRUE, item);
+    const struct {
+        const char* what;
+        std::vector<int> selected; // -1: "All"; -2: "All", then every row unselected without a click
+        Names servers;
+        Names services;
+        size_t countChoices;
+    } removals[] = {
+        {"rows one and three of five", {1, 3}, {L"ROW0", L"ROW2", L"ROW4"}, {kRunningKey, kGammaKey, kStoppedKey}, 3},
+        {"all of them", {-1}, {}, {}, 17},
+        {"nothing selected only marks the page modified", {-2}, {L"ROW0", L"ROW1", L"ROW2", L"ROW3", L"ROW4"},
+         {kRunningKey, kStoppedKey, kGammaKey, kRunningKey, kStoppedKey}, 5},
+    };
+    for (const auto& removal : removals) {
+        SCOPED_TRACE(removal.what);
+        TestRegistry::SaveLists({L"ROW0", L"ROW1", L"ROW2", L"ROW3", L"ROW4"},
+                                {kRunningKey, kStoppedKey, kGammaKey, kRunningKey, kStoppedKey});
+        OpenServicesTab();
+        ASSERT_EQ(PageRows().size(), 5u);
+        if (removal.selected[0] < 0)
+            UiDriver::PressButton(m_page, IDC_SELECT_ALL);
+        for (int row = 0; row < 5 && removal.selected[0] == -2; ++row)
+            ASSERT_TRUE(SelectRow(row, false));
+        for (int row : removal.selected)
+            ASSERT_TRUE(row < 0 || SelectRow(row, true));
+        ASSERT_TRUE(Enabled(IDC_REMOVE));
+        ASSERT_FALSE(m_setup.ApplyEnabled());
+        UiDriver::PressButton(m_page, IDC_REMOVE);
+        EXPECT_EQ(PageRows().size(), removal.servers.size());
+        EXPECT_FALSE(Enabled(IDC_REMOVE));
+        EXPECT_TRUE(m_setup.ApplyEnabled());
+        EXPECT_TRUE(m_setup.Apply());
+        ASSERT_TRUE(m_setup.ShowTab(L"Display"));
+        EXPECT_EQ(SendDlgItemMessageW(m_setup.Page(), IDC_COUNT_COMBO, CB_GETCOUNT, 0, 0), removal.countChoices);
+        EXPECT_TRUE(m_setup.Close(IDOK));
+        ExpectStored(removal.servers, removal.services);
+        TestRegistry::DeleteSettings();
     }
-    CloseAddDialog(dialog, IDOK);
-
-    // The pair that differs only in the server's letter case is new; the exact one is not.
-    EXPECT_EQ(Rows(m_page),
-              (std::vector<Row>{{computer, kRunning}, {computer, kStopped}, {computer, kGamma}, {lower, kRunning}}));
-    EXPECT_TRUE(IsItemEnabled(m_sheet, kApplyId));
-    CloseSheet(IDOK);
-    ExpectStored({computer, computer, computer, lower},
-                 {s_running->Name(), s_stopped->Name(), s_alsoRunning->Name(), s_running->Name()});
 }
 
-TEST_F(ServicesPage, AddedPairWhoseServiceIsGoneByApplyIsLeftOutOfBothLists)
+TEST_F(ServicesPage, AddingSkipsExactDuplicatesPutsNewPairsAtTheirDialogIndicesAndDropsAVanishedOne)
 {
     ProbeService gone(L"QvCfgGone", L"Quorvane Probe Gone");
     ASSERT_TRUE(gone.Installed());
-    const std::wstring computer = ComputerName();
-    SaveLists({computer}, {s_running->Name()});
+    const std::wstring computer = TestRegistry::ComputerName();
+    std::wstring lower = computer;
+    CharLowerW(&lower[0]);
+    ASSERT_NE(lower, computer);
+    TestRegistry::SaveLists({computer, lower}, {kStoppedKey, kRunningKey});
     OpenServicesTab();
     HWND dialog = OpenAddDialog();
     ASSERT_NE(dialog, nullptr);
-    for (const std::wstring& name : {std::wstring(L"Quorvane Probe Gone"), kGamma}) {
-        const int item = ListIndexOf(dialog, name);
-        ASSERT_GE(item, 0);
-        SendDlgItemMessageW(dialog, IDC_AVAILABLE_LIST, LB_SETSEL, TRUE, item);
-    }
-    CloseAddDialog(dialog, IDOK);
-    ASSERT_EQ(Rows(m_page).size(), 3u);
+    ASSERT_TRUE(Choose(dialog, {kRunning, kStopped, kGamma, L"Quorvane Probe Gone"}));
+    ASSERT_TRUE(CloseAddDialog(dialog, IDOK));
+    // The pair that differs only in the server's letter case is new; the exact one is not.
+    EXPECT_EQ(PageRows(), (Rows{{computer, kRunning},
+                                {computer, kStopped},
+                                {computer, kGamma},
+                                {computer, L"Quorvane Probe Gone"},
+                                {lower, kRunning}}));
+    EXPECT_TRUE(m_setup.ApplyEnabled());
     // Its key name was never known, so once the server no longer knows it there is nothing to store.
     ASSERT_TRUE(gone.Remove());
-    CloseSheet(IDOK);
-    ExpectStored({computer, computer}, {s_alsoRunning->Name(), s_running->Name()});
+    EXPECT_TRUE(m_setup.Close(IDOK));
+    ExpectStored({computer, computer, computer, lower}, {kRunningKey, kStoppedKey, kGammaKey, kRunningKey});
 }
 
-TEST_F(ServicesPage, RemovingRowsOneAndThreeOfFiveKeepsTheOthersInOrder)
+TEST_F(ServicesPage, AddDialogListsEveryWin32ServiceSortedSelectsAndCancelHandsBackNothing)
 {
-    SaveLists({L"ROW0", L"ROW1", L"ROW2", L"ROW3", L"ROW4"},
-              {s_running->Name(), s_stopped->Name(), s_alsoRunning->Name(), s_running->Name(), s_stopped->Name()});
+    const std::wstring computer = TestRegistry::ComputerName();
+    TestRegistry::SaveLists({computer}, {kStoppedKey});
     OpenServicesTab();
-    ASSERT_EQ(Rows(m_page).size(), 5u);
-    ASSERT_TRUE(SelectRow(m_page, 1, true));
-    ASSERT_TRUE(SelectRow(m_page, 3, true));
-    UiDriver::PressButton(m_page, IDC_REMOVE);
+    const Rows before = PageRows();
+    ASSERT_EQ(before.size(), 1u);
+    HWND dialog = OpenAddDialog();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(UiDriver::WindowText(GetDlgItem(dialog, IDC_SERVER_EDIT)), computer);
+    const Names texts = SetupSession::ListTexts(AvailableList(dialog));
+    std::multiset<std::wstring> expected;
+    for (const TestRegistry::ServiceEntry& service : TestRegistry::LocalServices(SERVICE_WIN32, SERVICE_STATE_ALL))
+        expected.insert(service.display);
+    EXPECT_EQ(std::multiset<std::wstring>(texts.begin(), texts.end()), expected);
+    for (const TestRegistry::ServiceEntry& driver : TestRegistry::LocalServices(SERVICE_DRIVER, SERVICE_STATE_ALL))
+        EXPECT_EQ(std::find(texts.begin(), texts.end(), driver.display), texts.end()) << "driver listed";
+    for (size_t i = 1; i < texts.size(); ++i)
+        EXPECT_LE(lstrcmpiW(texts[i - 1].c_str(), texts[i].c_str()), 0) << "not sorted at " << i;
+    EXPECT_EQ(SetupSession::ListSelection(AvailableList(dialog)), std::vector<bool>(texts.size(), false));
+    UiDriver::PressButton(dialog, IDC_SELECT_ALL);
+    EXPECT_EQ(SetupSession::ListSelection(AvailableList(dialog)), std::vector<bool>(texts.size(), true));
+    UiDriver::PressButton(dialog, IDC_SELECT_RUNNING);
+    const std::vector<bool> running = SetupSession::ListSelection(AvailableList(dialog));
+    // Other services of the prefix may run as well; the probes are the ones whose state is known.
+    EXPECT_TRUE(running[IndexOf(dialog, kRunning)] && running[IndexOf(dialog, kGamma)]);
+    EXPECT_FALSE(running[IndexOf(dialog, kStopped)]);
+    ASSERT_TRUE(CloseAddDialog(dialog, IDCANCEL));
+    EXPECT_EQ(PageRows(), before);
+    EXPECT_FALSE(m_setup.ApplyEnabled()) << "a cancelled add marked the page modified";
 
-    EXPECT_EQ(Rows(m_page), (std::vector<Row>{{L"ROW0", kRunning}, {L"ROW2", kGamma}, {L"ROW4", kStopped}}));
-    EXPECT_FALSE(IsItemEnabled(m_page, IDC_REMOVE));
-    EXPECT_TRUE(IsItemEnabled(m_sheet, kApplyId));
-    CloseSheet(IDOK);
-    ExpectStored({L"ROW0", L"ROW2", L"ROW4"}, {s_running->Name(), s_alsoRunning->Name(), s_stopped->Name()});
-}
-
-TEST_F(ServicesPage, AllThenRemoveEmptiesTheListAndTheStoredLists)
-{
-    const std::wstring computer = ComputerName();
-    SaveLists({computer, computer, computer}, {s_running->Name(), s_stopped->Name(), s_alsoRunning->Name()});
-    OpenServicesTab();
-    UiDriver::PressButton(m_page, IDC_SELECT_ALL);
-    EXPECT_TRUE(IsItemEnabled(m_page, IDC_REMOVE));
-    EXPECT_TRUE(IsSelectedRow(m_page, 0) && IsSelectedRow(m_page, 1) && IsSelectedRow(m_page, 2));
-    UiDriver::PressButton(m_page, IDC_REMOVE);
-    EXPECT_TRUE(Rows(m_page).empty());
-    CloseSheet(IDOK);
-    ExpectStored({}, {});
-}
-
-TEST_F(ServicesPage, RemoveWithNothingSelectedOnlyMarksModifiedAndDisablesItself)
-{
-    const std::wstring computer = ComputerName();
-    SaveLists({computer, computer}, {s_running->Name(), s_stopped->Name()});
-    OpenServicesTab();
-    // "A&ll" enables the button; a selection cleared without a click leaves it enabled.
-    UiDriver::PressButton(m_page, IDC_SELECT_ALL);
-    ASSERT_TRUE(SelectRow(m_page, 0, false));
-    ASSERT_TRUE(SelectRow(m_page, 1, false));
-    ASSERT_TRUE(IsItemEnabled(m_page, IDC_REMOVE));
-    ASSERT_FALSE(IsItemEnabled(m_sheet, kApplyId));
-
-    UiDriver::PressButton(m_page, IDC_REMOVE);
-    EXPECT_EQ(Rows(m_page).size(), 2u);
-    EXPECT_FALSE(IsItemEnabled(m_page, IDC_REMOVE));
-    EXPECT_TRUE(IsItemEnabled(m_sheet, kApplyId));
-    UiDriver::PressButton(m_page, IDC_SELECT_NONE);
-    EXPECT_FALSE(IsSelectedRow(m_page, 0) || IsSelectedRow(m_page, 1));
-    CloseSheet(IDCANCEL);
-    ExpectStored({computer, computer}, {s_running->Name(), s_stopped->Name()});
+    dialog = OpenAddDialog();
+    ASSERT_TRUE(dialog != nullptr && CloseAddDialog(dialog, IDOK));
+    EXPECT_EQ(PageRows(), before);
+    EXPECT_TRUE(m_setup.ApplyEnabled());
 }
 
 TEST_F(ServicesPage, UnevenOrBrokenStoredListsOpenAsSoundRowsAndStoreEqualLists)
 {
-    const std::wstring computer = ComputerName();
-    const std::wstring running = s_running->Name();
-    const std::wstring stopped = s_stopped->Name();
-    struct Case {
+    const std::wstring computer = TestRegistry::ComputerName(), nul(1, L'\0');
+    const struct {
         const char* what;
         std::wstring servers;
         std::wstring services;
-        std::vector<Row> rows;
-        DWORD type = REG_MULTI_SZ;
-        bool strayByte = false;
-    };
-    const std::wstring nul(1, L'\0');
-    const std::vector<Case> cases = {
-        {"more services than servers", computer + nul + nul, running + nul + stopped + nul + nul,
-         {{computer, kRunning}}},
+        Names storedServices;
+        DWORD type;
+        bool strayByte;
+    } cases[] = {
+        {"more services than servers", computer + nul + nul, kRunningKey + nul + kStoppedKey + nul + nul,
+         {kRunningKey}, REG_MULTI_SZ, false},
         {"more servers than services", computer + nul + L"ELSEWHERE" + nul + computer + nul + nul,
-         stopped + nul + nul, {{computer, kStopped}}},
+         kStoppedKey + nul + nul, {kStoppedKey}, REG_MULTI_SZ, false},
         {"an empty entry in the middle", computer + nul + computer + nul + nul,
-         running + nul + nul + stopped + nul + nul, {{computer, kRunning}}},
-        {"two entries and a stray byte", computer + nul + computer + nul, running + nul + stopped + nul,
-         {{computer, kRunning}, {computer, kStopped}}, REG_MULTI_SZ, true},
-        {"two entries and a stray byte, as binary", computer + nul + computer + nul, running + nul + stopped + nul,
-         {{computer, kRunning}, {computer, kStopped}}, REG_BINARY, true},
+         kRunningKey + nul + nul + kStoppedKey + nul + nul, {kRunningKey}, REG_MULTI_SZ, false},
+        {"two entries and a stray byte", computer + nul + computer + nul, kRunningKey + nul + kStoppedKey + nul,
+         {kRunningKey, kStoppedKey}, REG_MULTI_SZ, true},
+        {"two entries and a stray byte, as binary", computer + nul + computer + nul,
+         kRunningKey + nul + kStoppedKey + nul, {kRunningKey, kStoppedKey}, REG_BINARY, true},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        DeleteSettings();
-        SaveRawList(L"SavedServers", c.servers, c.type, c.strayByte);
-        SaveRawList(L"SavedServices", c.services, c.type, c.strayByte);
+        TestRegistry::DeleteSettings();
+        TestRegistry::SaveRawList(L"SavedServers", c.servers, c.type, c.strayByte);
+        TestRegistry::SaveRawList(L"SavedServices", c.services, c.type, c.strayByte);
         OpenServicesTab();
-        EXPECT_EQ(Rows(m_page), c.rows);
-        CloseSheet(IDOK);
-        std::vector<std::wstring> servers, services;
-        for (const Row& row : c.rows) {
-            servers.push_back(row.server);
-            services.push_back(row.service == kRunning ? running : stopped);
-        }
-        ExpectStored(servers, services);
+        Rows expected;
+        for (const std::wstring& key : c.storedServices)
+            expected.emplace_back(computer, key == kRunningKey ? kRunning : kStopped);
+        EXPECT_EQ(PageRows(), expected);
+        EXPECT_TRUE(m_setup.Close(IDOK));
+        ExpectStored(Names(c.storedServices.size(), computer), c.storedServices);
     }
 }
 
-TEST_F(ServicesPage, TwoThousandSavedPairsAllListAndOkStoresThemUnchanged)
-{
-    const std::wstring computer = ComputerName();
-    const ProbeService* const cycle[] = {s_running.get(), s_stopped.get(), s_alsoRunning.get()};
-    const std::wstring displays[] = {kRunning, kStopped, kGamma};
-    std::vector<std::wstring> servers(2000, computer), services;
-    std::vector<Row> expected;
-    for (int i = 0; i < 2000; ++i) {
-        services.push_back(cycle[i % 3]->Name());
-        expected.push_back({computer, displays[i % 3]});
-    }
-    SaveLists(servers, services);
-    OpenServicesTab();
-    EXPECT_EQ(Rows(m_page), expected);
-    // Each row opens its server's manager to look up its key name: about 9 ms a row under Wine.
-    UiDriver::ClickButton(m_sheet, IDOK);
-    DWORD code = 99;
-    ASSERT_TRUE(m_saver.WaitForExit(120000, &code)) << "the sheet did not close";
-    EXPECT_EQ(code, 0u);
-    ExpectStored(servers, services);
 }

@@ -13,10 +13,9 @@ public:
 
     bool Ready() const { return m_ready; }
     // Replaces the open command, e.g. with a program that does not exist.
-    bool SetCommand(const std::wstring& command);
-    // What the recorder wrote, once it has written lines lines (or after 10 s).
+    bool SetCommand(const std::wstring& command) const;
+    // What the recorder wrote, once it has written that many lines (or after 10 s).
     std::string Recorded(size_t lines) const;
-    void Clear() const;
 
 private:
     bool m_ready = false;
