@@ -17,49 +17,16 @@
 
 namespace {
 
+using namespace TestRegistry;
 const wchar_t* const kUnreachable = L"NOWHERE";
-
-// Runs a modal loop on a thread of its own, so the test's thread can drive its window; whatever
-// a failed test leaves open is cancelled before the thread is joined.
-class ModalRun {
-public:
-    template <class Body>
-    ModalRun(Body body, LPCWSTR caption) : m_thread(body)
-    {
-        UiDriver::WaitFor(
-            [&] { return (m_window = UiDriver::FindProcessWindow(GetCurrentProcessId(), L"#32770", caption)) != nullptr; },
-            SetupSession::kTimeout);
-    }
-    ~ModalRun()
-    {
-        if (IsWindow(m_window))
-            UiDriver::ClickButton(m_window, IDCANCEL);
-        m_thread.join();
-    }
-    ModalRun(const ModalRun&) = delete;
-    ModalRun& operator=(const ModalRun&) = delete;
-
-    HWND Window() const { return m_window; }
-    bool End(int button) const
-    {
-        UiDriver::ClickButton(m_window, button);
-        return UiDriver::WaitFor([this] { return !IsWindow(m_window); }, SetupSession::kTimeout);
-    }
-
-private:
-    std::thread m_thread;
-    HWND m_window = nullptr;
-};
-
 // The test's choice in the browse-for-computer dialog; null cancels it.
 const wchar_t* g_chosenComputer = nullptr;
 
 BOOL ChooseComputer(HWND, CString& computerName)
 {
-    if (g_chosenComputer == nullptr)
-        return FALSE;
-    computerName = g_chosenComputer;
-    return TRUE;
+    if (g_chosenComputer != nullptr)
+        computerName = g_chosenComputer;
+    return g_chosenComputer != nullptr;
 }
 
 class ConfigSeams : public ::testing::Test {
@@ -68,86 +35,95 @@ protected:
     {
         INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES};
         InitCommonControlsEx(&controls);
-        TestRegistry::DeleteSettings();
+        DeleteSettings();
         m_fake.openSCManager = [this](LPCWSTR machine, LPCWSTR database, DWORD access) -> SC_HANDLE {
             m_machines.push_back(machine != nullptr ? machine : L"");
-            if (machine != nullptr && lstrcmpiW(machine, kUnreachable) == 0) {
-                SetLastError(RPC_S_SERVER_UNAVAILABLE);
-                return nullptr;
-            }
-            return RealServiceApi().openSCManager(machine, database, access);
+            if (machine == nullptr || lstrcmpiW(machine, kUnreachable) != 0)
+                return RealServiceApi().openSCManager(machine, database, access);
+            SetLastError(RPC_S_SERVER_UNAVAILABLE);
+            return nullptr;
         };
     }
     void TearDown() override
     {
         CurrentComputerBrowser() = &BrowseNetworkComputer;
-        TestRegistry::DeleteSettings();
+        DeleteSettings();
+    }
+    // Runs the modal loop on a thread of its own while the test drives its window, then ends it.
+    template <class Modal, class Drive> void RunModal(Modal modal, LPCWSTR caption, Drive drive)
+    {
+        std::thread loop(modal);
+        HWND window = nullptr;
+        UiDriver::WaitFor(
+            [&] {
+                return (window = UiDriver::FindProcessWindow(GetCurrentProcessId(), L"#32770", caption)) != nullptr;
+            },
+            SetupSession::kTimeout);
+        if (window != nullptr)
+            drive(window);
+        EXPECT_TRUE(window != nullptr && SetupSession::EndDialog(window, IDOK));
+        loop.join();
     }
 
     FakeServiceApi m_fake;
     std::vector<std::wstring> m_machines;
 };
 
-}
+} // namespace
 
 TEST_F(ConfigSeams, ApplyKeepsPairsOfAnUnreachableServerAndOfAFailedLookup)
 {
-    const std::vector<TestRegistry::ServiceEntry> local = TestRegistry::LocalServices(SERVICE_WIN32, SERVICE_STATE_ALL);
+    const std::vector<ServiceEntry> local = LocalServices(SERVICE_WIN32, SERVICE_STATE_ALL);
     ASSERT_GE(local.size(), 2u);
-    const std::wstring computer = TestRegistry::ComputerName();
+    const std::wstring computer = ComputerName();
     const std::vector<std::wstring> servers = {computer, kUnreachable, computer, computer};
     const std::vector<std::wstring> services = {local[0].key, L"QvOnlyThere", L"QvNoSuchService", local[1].key};
-    TestRegistry::SaveLists(servers, services);
+    SaveLists(servers, services);
     CServicesPage page;
     CPropertySheet sheet(L"Setup", nullptr, 0);
     sheet.AddPage(&page);
-    {
-        ModalRun run([&sheet] { sheet.DoModal(); }, L"Setup");
-        ASSERT_NE(run.Window(), nullptr);
-        HWND list = GetDlgItem(reinterpret_cast<HWND>(SendMessageW(run.Window(), PSM_GETCURRENTPAGEHWND, 0, 0)),
-                               IDC_SERVICE_LIST);
-        EXPECT_EQ(SetupSession::Rows(list),
-                  (std::vector<std::pair<std::wstring, std::wstring>>{
-                      {computer, local[0].display}, {kUnreachable, L""}, {computer, L""}, {computer, local[1].display}}));
-        ASSERT_TRUE(run.End(IDOK));
-    }
+    RunModal([&sheet] { sheet.DoModal(); }, L"Setup",
+             [&](HWND window) {
+                 HWND pageWindow = reinterpret_cast<HWND>(SendMessageW(window, PSM_GETCURRENTPAGEHWND, 0, 0));
+                 EXPECT_EQ(SetupSession::Rows(GetDlgItem(pageWindow, IDC_SERVICE_LIST)),
+                           (std::vector<std::pair<std::wstring, std::wstring>>{{computer, local[0].display},
+                                                                               {kUnreachable, L""},
+                                                                               {computer, L""},
+                                                                               {computer, local[1].display}}));
+             });
     EXPECT_NE(std::find(m_machines.begin(), m_machines.end(), kUnreachable), m_machines.end());
-    EXPECT_EQ(TestRegistry::ReadStoredList(L"SavedServers").entries, servers);
-    EXPECT_EQ(TestRegistry::ReadStoredList(L"SavedServices").entries, services);
+    EXPECT_EQ(ReadStoredList(L"SavedServers").entries, servers);
+    EXPECT_EQ(ReadStoredList(L"SavedServices").entries, services);
 }
 
 TEST_F(ConfigSeams, BrowsedComputerRefillsTheListAndAnUnreachableOneEmptiesIt)
 {
     CurrentComputerBrowser() = &ChooseComputer;
-    const size_t localCount = TestRegistry::LocalServices(SERVICE_WIN32, SERVICE_STATE_ALL).size();
     CAddServicesDlg dialog(nullptr);
-    {
-        ModalRun run([&dialog] { dialog.DoModal(); }, L"Services");
-        HWND window = run.Window();
-        ASSERT_NE(window, nullptr);
-        HWND list = GetDlgItem(window, IDC_AVAILABLE_LIST);
-        UiDriver::PressButton(window, IDC_SELECT_ALL);
-        g_chosenComputer = nullptr;
-        UiDriver::PressButton(window, IDC_BROWSE_SERVER);
-        EXPECT_EQ(UiDriver::WindowText(GetDlgItem(window, IDC_SERVER_EDIT)), TestRegistry::ComputerName());
-        EXPECT_EQ(SetupSession::ListSelection(list), std::vector<bool>(localCount, true))
-            << "a cancelled browse refilled the list";
-
-        // Wine opens its own manager for any name, so the other computer lists the same services.
-        g_chosenComputer = L"ELSEWHERE";
-        m_machines.clear();
-        UiDriver::PressButton(window, IDC_BROWSE_SERVER);
-        EXPECT_EQ(UiDriver::WindowText(GetDlgItem(window, IDC_SERVER_EDIT)), L"ELSEWHERE");
-        EXPECT_EQ(m_machines, std::vector<std::wstring>{L"ELSEWHERE"});
-        EXPECT_EQ(SetupSession::ListSelection(list), std::vector<bool>(localCount, false));
-
-        g_chosenComputer = kUnreachable;
-        UiDriver::PressButton(window, IDC_BROWSE_SERVER);
-        EXPECT_EQ(UiDriver::WindowText(GetDlgItem(window, IDC_SERVER_EDIT)), kUnreachable);
-        EXPECT_TRUE(SetupSession::ListTexts(list).empty());
-        UiDriver::PressButton(window, IDC_SELECT_RUNNING);
-        ASSERT_TRUE(run.End(IDOK));
-    }
+    RunModal([&dialog] { dialog.DoModal(); }, L"Services",
+             [&](HWND window) {
+                 const auto browse = [&](const wchar_t* chosen) {
+                     g_chosenComputer = chosen;
+                     m_machines.clear();
+                     UiDriver::PressButton(window, IDC_BROWSE_SERVER);
+                     return UiDriver::WindowText(GetDlgItem(window, IDC_SERVER_EDIT));
+                 };
+                 HWND list = GetDlgItem(window, IDC_AVAILABLE_LIST);
+                 UiDriver::PressButton(window, IDC_SELECT_ALL);
+                 const auto all = SetupSession::ListItems(list);
+                 EXPECT_EQ(browse(nullptr), ComputerName());
+                 EXPECT_EQ(SetupSession::ListItems(list), all) << "a cancelled browse refilled the list";
+                 // Wine opens its own manager for any name, so the other computer lists the same services.
+                 EXPECT_EQ(browse(L"ELSEWHERE"), L"ELSEWHERE");
+                 EXPECT_EQ(m_machines, std::vector<std::wstring>{L"ELSEWHERE"});
+                 const auto refilled = SetupSession::ListItems(list);
+                 EXPECT_EQ(refilled.size(), all.size());
+                 EXPECT_TRUE(
+                     std::none_of(refilled.begin(), refilled.end(), [](const auto& item) { return item.second; }));
+                 EXPECT_EQ(browse(kUnreachable), kUnreachable);
+                 EXPECT_TRUE(SetupSession::ListItems(list).empty());
+                 UiDriver::PressButton(window, IDC_SELECT_RUNNING);
+             });
     EXPECT_EQ(CString(dialog.m_strServer), kUnreachable);
     EXPECT_TRUE(dialog.m_arrChosen.IsEmpty());
     EXPECT_TRUE(dialog.m_bChanged);

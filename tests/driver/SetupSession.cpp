@@ -6,8 +6,7 @@
 
 bool SetupSession::Open(const std::wstring& arguments)
 {
-    const std::wstring saver = UiDriver::Quoted(UiDriver::PathFromEnvironment("QSS_SCR"));
-    if (!m_saver.Start(arguments.empty() ? saver : saver + L" " + arguments))
+    if (!m_saver.Start(UiDriver::Quoted(UiDriver::PathFromEnvironment("QSS_SCR")) + L" " + arguments))
         return false;
     m_sheet = m_saver.WaitForWindow(L"#32770", L"Setup", kTimeout);
     return m_sheet != nullptr && Page() != nullptr;
@@ -18,27 +17,13 @@ HWND SetupSession::Page() const
     return reinterpret_cast<HWND>(SendMessageW(m_sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
 }
 
-std::vector<std::wstring> SetupSession::TabLabels() const
+HWND SetupSession::ShowTab(const std::wstring& label) const
 {
     HWND tabs = FindWindowExW(m_sheet, nullptr, WC_TABCONTROLW, nullptr);
-    std::vector<std::wstring> labels;
     for (int i = 0; i < static_cast<int>(SendMessageW(tabs, TCM_GETITEMCOUNT, 0, 0)); ++i)
-        labels.push_back(UiDriver::TabText(tabs, i));
-    return labels;
-}
-
-bool SetupSession::ShowTab(const std::wstring& label) const
-{
-    const std::vector<std::wstring> labels = TabLabels();
-    for (size_t i = 0; i < labels.size(); ++i)
-        if (labels[i] == label)
-            return SendMessageW(m_sheet, PSM_SETCURSEL, i, 0) != 0;
-    return false;
-}
-
-bool SetupSession::ApplyEnabled() const
-{
-    return IsWindowEnabled(GetDlgItem(m_sheet, kApplyButton)) != FALSE;
+        if (UiDriver::TabText(tabs, i) == label && SendMessageW(m_sheet, PSM_SETCURSEL, i, 0))
+            return Page();
+    return nullptr;
 }
 
 bool SetupSession::Apply() const
@@ -47,24 +32,28 @@ bool SetupSession::Apply() const
     return UiDriver::WaitFor([this] { return !ApplyEnabled(); }, kTimeout);
 }
 
-bool SetupSession::Close(int id, DWORD timeoutMs)
+bool SetupSession::Close(int id)
 {
     UiDriver::ClickButton(m_sheet, id);
     DWORD code = 99;
-    return m_saver.WaitForExit(timeoutMs, &code) && code == 0;
+    return m_saver.WaitForExit(kTimeout, &code) && code == 0;
 }
 
 HWND SetupSession::WaitForOtherWindow(LPCWSTR className, LPCWSTR caption, DWORD timeoutMs) const
 {
-    // A window the program opens lies above the sheet, so the first match is it once it shows.
+    // A window the program opens lies above the sheet, so once it shows it is the first match.
     HWND found = nullptr;
-    UiDriver::WaitFor(
-        [&] {
-            found = UiDriver::FindProcessWindow(m_saver.Id(), className, caption);
-            return found != nullptr && found != m_sheet;
-        },
-        timeoutMs);
-    return found != m_sheet ? found : nullptr;
+    const auto shows = [&] {
+        found = UiDriver::FindProcessWindow(m_saver.Id(), className, caption);
+        return found != nullptr && found != m_sheet;
+    };
+    return UiDriver::WaitFor(shows, timeoutMs) ? found : nullptr;
+}
+
+bool SetupSession::EndDialog(HWND dialog, int button)
+{
+    UiDriver::ClickButton(dialog, button);
+    return UiDriver::WaitFor([dialog] { return !IsWindow(dialog); }, kTimeout);
 }
 
 std::vector<std::pair<std::wstring, std::wstring>> SetupSession::Rows(HWND list)
@@ -75,22 +64,14 @@ std::vector<std::pair<std::wstring, std::wstring>> SetupSession::Rows(HWND list)
     return rows;
 }
 
-std::vector<std::wstring> SetupSession::ListTexts(HWND listBox)
+std::vector<std::pair<std::wstring, bool>> SetupSession::ListItems(HWND listBox)
 {
-    std::vector<std::wstring> texts;
+    std::vector<std::pair<std::wstring, bool>> items;
     for (int i = 0; i < static_cast<int>(SendMessageW(listBox, LB_GETCOUNT, 0, 0)); ++i) {
         wchar_t text[1024] = {};
         // The platform carries a list box's text across processes itself.
         SendMessageW(listBox, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text));
-        texts.push_back(text);
+        items.emplace_back(text, SendMessageW(listBox, LB_GETSEL, i, 0) > 0);
     }
-    return texts;
-}
-
-std::vector<bool> SetupSession::ListSelection(HWND listBox)
-{
-    std::vector<bool> selected;
-    for (int i = 0; i < static_cast<int>(SendMessageW(listBox, LB_GETCOUNT, 0, 0)); ++i)
-        selected.push_back(SendMessageW(listBox, LB_GETSEL, i, 0) > 0);
-    return selected;
+    return items;
 }

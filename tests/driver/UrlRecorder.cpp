@@ -3,24 +3,16 @@
 #include "tests/driver/UiDriver.h"
 
 #include <windows.h>
+
 #include <shlwapi.h>
 
 #include <algorithm>
 #include <fstream>
 #include <sstream>
 
-namespace {
-// Wine's shell reads URL handlers from the machine's classes, not the user's.
-const wchar_t* const kHttpCommand = L"Software\\Classes\\http\\shell\\open\\command";
-}
-
 UrlRecorder::UrlRecorder()
 {
-    wchar_t original[1024] = {};
-    DWORD size = sizeof(original) - sizeof(wchar_t);
-    SHGetValueW(HKEY_LOCAL_MACHINE, kHttpCommand, nullptr, nullptr, original, &size);
-    m_original = original;
-    wchar_t temp[MAX_PATH];
+    wchar_t temp[MAX_PATH] = {};
     GetTempPathW(MAX_PATH, temp);
     m_record = std::wstring(temp) + L"qss-url-record.txt";
     DeleteFileW(m_record.c_str());
@@ -29,17 +21,11 @@ UrlRecorder::UrlRecorder()
     m_ready = !recorder.empty() && SetCommand(UiDriver::Quoted(recorder) + L" %1");
 }
 
-UrlRecorder::~UrlRecorder()
-{
-    if (m_ready)
-        SetCommand(m_original);
-    DeleteFileW(m_record.c_str());
-}
-
 bool UrlRecorder::SetCommand(const std::wstring& command) const
 {
-    return SHSetValueW(HKEY_LOCAL_MACHINE, kHttpCommand, nullptr, REG_SZ, command.c_str(),
-                       static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t))) == 0;
+    // Wine's shell reads URL handlers from the machine's classes, not the user's.
+    return SHSetValueW(HKEY_LOCAL_MACHINE, L"Software\\Classes\\http\\shell\\open\\command", nullptr, REG_SZ,
+                       command.c_str(), static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t))) == 0;
 }
 
 std::string UrlRecorder::Recorded(size_t lines) const

@@ -2,14 +2,11 @@
 
 #include <string>
 
-// Points the prefix's http open command at the recorder program (or any command) for its
-// lifetime, and reads what the recorder received.
+// Points the prefix's http open command at the recorder program (or any command), and reads what
+// the recorder received.
 class UrlRecorder {
 public:
     UrlRecorder();
-    ~UrlRecorder();
-    UrlRecorder(const UrlRecorder&) = delete;
-    UrlRecorder& operator=(const UrlRecorder&) = delete;
 
     bool Ready() const { return m_ready; }
     // Replaces the open command, e.g. with a program that does not exist.
@@ -20,5 +17,4 @@ public:
 private:
     bool m_ready = false;
     std::wstring m_record;
-    std::wstring m_original;
 };
