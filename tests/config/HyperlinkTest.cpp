@@ -1,4 +1,4 @@
-// The About page's link end to end: colours, pointer, menu, clipboard and properties.
+// The About page's link end to end (colours, pointer, menu, clipboard and properties), and F1 in the sheet.
 #include "BuildSettings.h"
 #include "res/resource.h"
 #include "tests/driver/SetupSession.h"
@@ -106,7 +106,13 @@ TEST_F(Hyperlink, AFailedOpenKeepsTheColourAndShowsNothing)
     ASSERT_TRUE(m_recorder.SetCommand(L"C:\\no\\such\\browser.exe %1"));
     Enter();
     UiDriver::ClickMouseAt(m_middle.x, m_middle.y);
-    EXPECT_EQ(m_setup.WaitForOtherWindow(nullptr, nullptr, 3000), nullptr) << "a failed open must not show anything";
+    // A box of the shell's would disable the sheet, its owner, while it shows.
+    const auto shows = [this] {
+        return !IsWindowEnabled(m_setup.Sheet()) || m_setup.WaitForOtherWindow(nullptr, nullptr, 0);
+    };
+    EXPECT_FALSE(UiDriver::WaitFor(shows, 5000)) << "a failed open must not show anything";
+    // Left only once the open is over, so that the colour shown is the one the open left.
+    SendMessageTimeoutW(m_link, WM_NULL, 0, 0, SMTO_NORMAL, SetupSession::kTimeout, nullptr);
     Leave();
     EXPECT_TRUE(ShowsOnly(kBlue));
 }
@@ -156,6 +162,15 @@ TEST_F(Hyperlink, PropertiesShowTheTextAndAddressWhileTheSheetWaits)
     GetWindowRect(sheet, &rect);
     UiDriver::SaveScreenshot(rect, L"link-properties.bmp");
     EXPECT_TRUE(SetupSession::EndDialog(sheet, IDCANCEL) && m_setup.Close(IDCANCEL));
+}
+
+TEST_F(Hyperlink, F1InTheSetupSheetOpensTheMakersHelpPage)
+{
+    EXPECT_FALSE(IsWindowVisible(GetDlgItem(m_setup.Sheet(), IDHELP))) << "help is a key, not a button";
+    SetForegroundWindow(m_setup.Sheet());
+    Sleep(300);
+    UiDriver::PressKey(VK_F1);
+    EXPECT_EQ(m_recorder.Recorded(1), "http://www.zentrix.example/default.asp?Jump=Saver\n");
 }
 
 } // namespace
