@@ -70,7 +70,7 @@ TEST(Startup, RefusedBeforeWindows2000WhateverTheSwitchAndAnUnknownSwitchShowsTh
     for (const auto& start : starts) {
         SCOPED_TRACE(std::string(start.version, start.version + lstrlenW(start.version)));
         SHSetValueW(HKEY_CURRENT_USER, kAppDefaults, L"Version", REG_SZ, start.version,
-                    (lstrlenW(start.version) + 1) * 2);
+                    (lstrlenW(start.version) + 1) * sizeof(wchar_t));
         ExpectMessageBox(start.arguments, start.text, start.text == sorry);
     }
     SHDeleteKeyW(HKEY_CURRENT_USER, kAppDefaults);
