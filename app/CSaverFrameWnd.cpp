@@ -1,5 +1,8 @@
 #include "app/CSaverFrameWnd.h"
 
+#include "app/CCoverWnd.h"
+#include "app/MonitorLayout.h"
+
 CSaverFrameWnd::CSaverFrameWnd() : CMonitorWnd(TRUE), m_firstMouse{-1, -1}
 {
 }
@@ -8,8 +11,35 @@ CSaverFrameWnd::~CSaverFrameWnd() = default;
 
 BOOL CSaverFrameWnd::CreateFullScreen()
 {
-    const RECT screen = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-    return Create(WS_EX_TOPMOST, WS_POPUP | WS_VISIBLE, screen, nullptr, 0);
+    const MonitorLayout layout = CurrentMonitorLister()();
+    if (!Create(WS_EX_TOPMOST, WS_POPUP | WS_VISIBLE, layout.primary, nullptr, 0))
+        return FALSE;
+    CoverMonitors(layout.others);
+    return TRUE;
+}
+
+void CSaverFrameWnd::CoverMonitors(const std::vector<RECT>& monitors)
+{
+    for (const RECT& monitor : monitors) {
+        auto* cover = new CCoverWnd(m_hWnd);
+        if (cover->Create(monitor))
+            m_covers.push_back(cover->GetSafeHwnd());
+    }
+}
+
+void CSaverFrameWnd::RemoveCovers()
+{
+    for (HWND cover : m_covers)
+        ::DestroyWindow(cover);
+    m_covers.clear();
+}
+
+void CSaverFrameWnd::OnDisplayChange(UINT bitsPerPixel, int width, int height)
+{
+    // A monitor added, removed or moved: cover the new layout.
+    RemoveCovers();
+    CoverMonitors(CurrentMonitorLister()().others);
+    CMonitorWnd::OnDisplayChange(bitsPerPixel, width, height);
 }
 
 void CSaverFrameWnd::RequestClose()
@@ -28,6 +58,8 @@ void CSaverFrameWnd::OnSysCommand(UINT id, LPARAM lParam)
 
 void CSaverFrameWnd::OnDestroy()
 {
+    // The system has destroyed the owned covers already.
+    m_covers.clear();
     PostQuitMessage(0);
     CMonitorWnd::OnDestroy();
 }

@@ -2,8 +2,11 @@
 
 #include "display/CMonitorWnd.h"
 
+#include <vector>
+
 // The full-screen saver: a topmost popup over the primary screen that hides the cursor and
-// ends the saver on any key, button, mouse movement or loss of activation.
+// ends the saver on any key, button, mouse movement or loss of activation. Every other monitor
+// gets a black cover window that ends the saver on the same input.
 class CSaverFrameWnd : public CMonitorWnd {
 public:
     CSaverFrameWnd();
@@ -22,9 +25,14 @@ protected:
     void OnMouseMove(UINT flags, POINT point) override;
     void OnButtonDown(UINT message, UINT flags, POINT point) override;
     void OnKeyDown(UINT message, UINT key, UINT flags) override;
+    void OnDisplayChange(UINT bitsPerPixel, int width, int height) override;
 
 private:
     void RequestClose();
+    void CoverMonitors(const std::vector<RECT>& monitors);
+    void RemoveCovers();
 
     POINT m_firstMouse;
+    // Borrowed: each cover deletes itself, and goes with this window, which owns it.
+    std::vector<HWND> m_covers;
 };

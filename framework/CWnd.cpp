@@ -305,6 +305,11 @@ LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_CAPTURECHANGED:
         OnCaptureChanged(reinterpret_cast<HWND>(lParam));
         return 0;
+    case WM_MOUSEACTIVATE:
+        return OnMouseActivate(reinterpret_cast<HWND>(wParam), LOWORD(lParam), HIWORD(lParam));
+    case WM_DISPLAYCHANGE:
+        OnDisplayChange(static_cast<UINT>(wParam), LOWORD(lParam), HIWORD(lParam));
+        return 0;
     default:
         return Default();
     }
@@ -394,6 +399,16 @@ void CWnd::OnContextMenu(HWND, POINT)
 }
 
 void CWnd::OnCaptureChanged(HWND)
+{
+    Default();
+}
+
+int CWnd::OnMouseActivate(HWND, UINT, UINT)
+{
+    return static_cast<int>(Default());
+}
+
+void CWnd::OnDisplayChange(UINT, int, int)
 {
     Default();
 }

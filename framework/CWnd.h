@@ -85,6 +85,9 @@ protected:
     // point is in screen coordinates; (-1, -1) when the keyboard asked.
     virtual void OnContextMenu(HWND window, POINT point);
     virtual void OnCaptureChanged(HWND newOwner);
+    // MA_ACTIVATE, MA_NOACTIVATE, ...: whether a click activates the window.
+    virtual int OnMouseActivate(HWND topLevel, UINT hitTest, UINT message);
+    virtual void OnDisplayChange(UINT bitsPerPixel, int width, int height);
 
 public:
     // A message a control sent its parent, handed back to the control's object: TRUE with

@@ -33,17 +33,61 @@ ensure_packages() {
 }
 
 # A kernel built without IA-32 emulation runs no 32-bit program, and Wine's launcher would pick its
-# 32-bit loader and fail on every start. There the 64-bit loader is called directly, and the
-# 32-bit saver and the (32-bit) installer are built and inspected but not run.
+# 32-bit loader and fail on every start. Where the caller asks for it (EMULATE_I386=1, as the tests
+# do) and the kernel lets root register program formats, such programs run under qemu's user-mode
+# i386 emulator for the run. Otherwise the 64-bit loader is called directly, and the 32-bit saver
+# and the (32-bit) installer are built and inspected but not run.
 WINE_RUNS_32BIT=1
 use_wine64_if_needed() {
-  [ -x /usr/lib/wine/wine ] && /usr/lib/wine/wine --version >/dev/null 2>&1 && return 0
+  wine32_runs && return 0
+  if [ "${EMULATE_I386:-0}" = 1 ] && register_qemu_i386 && wine32_runs; then
+    echo "This kernel runs no 32-bit programs: they run under qemu's i386 emulator, registered for this run"
+    return 0
+  fi
+  unregister_qemu_i386
   WINE_RUNS_32BIT=0
   echo "This kernel runs no 32-bit programs: 64-bit Wine only, the 32-bit runs are skipped"
   mkdir -p "$BUILD/wine64"
   printf '#!/bin/sh\nexport WINELOADER=/usr/lib/wine/wine64\nexec /usr/lib/wine/wine64 "$@"\n' >"$BUILD/wine64/wine"
   chmod +x "$BUILD/wine64/wine"
   export PATH="$BUILD/wine64:$PATH"
+}
+
+wine32_runs() {
+  [ -x /usr/lib/wine/wine ] && /usr/lib/wine/wine --version >/dev/null 2>&1
+}
+
+# The kernel's binfmt_misc hands 32-bit x86 programs to qemu-i386-static; what this adds (the entry,
+# and the mount when there was none) unregister_qemu_i386 takes away again.
+BINFMT=/proc/sys/fs/binfmt_misc
+QEMU_ADDED=0
+BINFMT_MOUNTED=0
+register_qemu_i386() {
+  [ "$(id -u)" -eq 0 ] || return 1
+  if [ ! -e "$BINFMT/register" ]; then
+    mount -t binfmt_misc binfmt_misc "$BINFMT" 2>/dev/null || return 1
+    BINFMT_MOUNTED=1
+  fi
+  [ -w "$BINFMT/register" ] && [ ! -e "$BINFMT/qemu-i386" ] || return 1
+  if ! dpkg-query -W -f='${Status}' qemu-user-static 2>/dev/null | grep -q 'install ok installed'; then
+    echo "Installing: qemu-user-static"
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends qemu-user-static >/dev/null
+  fi
+  # The i386 ELF header and its mask, as the kernel reads them; F opens the emulator once, now.
+  printf '%s' ':qemu-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:/usr/bin/qemu-i386-static:F' \
+    >"$BINFMT/register" 2>/dev/null || return 1
+  QEMU_ADDED=1
+}
+
+unregister_qemu_i386() {
+  if [ "$QEMU_ADDED" = 1 ] && [ -e "$BINFMT/qemu-i386" ]; then
+    echo -1 >"$BINFMT/qemu-i386"
+  fi
+  QEMU_ADDED=0
+  if [ "$BINFMT_MOUNTED" = 1 ]; then
+    umount "$BINFMT" 2>/dev/null || true
+  fi
+  BINFMT_MOUNTED=0
 }
 
 # Two trees: build/ for 64-bit Windows with every test, build/x86 for the 32-bit product only,

@@ -63,12 +63,6 @@ public:
     RemoteMemory& operator=(const RemoteMemory&) = delete;
 
     BYTE* Address() const { return m_address; }
-    // A 32-bit process lays its structures out with 4-byte pointers.
-    bool Is32Bit() const
-    {
-        BOOL wow64 = FALSE;
-        return m_process != nullptr && IsWow64Process(m_process, &wow64) && wow64;
-    }
     bool Write(size_t offset, const void* data, size_t size) const
     {
         return m_address != nullptr && offset + size <= m_size &&
@@ -188,53 +182,21 @@ bool SetListViewItemState(HWND list, int item, UINT state, UINT mask)
            SendMessageW(list, LVM_SETITEMSTATE, item, reinterpret_cast<LPARAM>(memory.Address())) != 0;
 }
 
-namespace {
-// An address in the other process, as its structures hold it.
-UINT32 RemotePointer(BYTE* address, UINT32)
-{
-    return static_cast<UINT32>(reinterpret_cast<UINT_PTR>(address));
-}
-LPWSTR RemotePointer(BYTE* address, LPWSTR)
-{
-    return reinterpret_cast<LPWSTR>(address);
-}
-
-// Fills item for TCM_GETITEMW with the text buffer after it; true when the control wrote there.
-template <typename Item, typename Pointer>
-bool ReadTabItem(HWND tab, int index, const RemoteMemory& memory, int chars, wchar_t* text)
-{
-    Item item = {};
-    item.mask = TCIF_TEXT;
-    const Pointer buffer = RemotePointer(memory.Address() + sizeof(Item), Pointer());
-    item.pszText = buffer;
-    item.cchTextMax = chars;
-    if (!memory.Write(0, &item, sizeof(item)) ||
-        !SendMessageW(tab, TCM_GETITEMW, index, reinterpret_cast<LPARAM>(memory.Address())) ||
-        !memory.Read(0, &item, sizeof(item)))
-        return false;
-    // The control may answer with a pointer of its own instead of filling the buffer.
-    return item.pszText == buffer && memory.Read(sizeof(Item), text, static_cast<size_t>(chars) * sizeof(wchar_t));
-}
-
-// TCITEMW as a 32-bit tab control reads it.
-struct TabItem32 {
-    UINT mask;
-    DWORD dwState;
-    DWORD dwStateMask;
-    UINT32 pszText;
-    int cchTextMax;
-    int iImage;
-    INT32 lParam;
-};
-}
-
 std::wstring TabText(HWND tab, int index)
 {
     const int chars = 256;
     RemoteMemory memory(tab, sizeof(TCITEMW) + chars * sizeof(wchar_t));
+    TCITEMW item = {};
+    item.mask = TCIF_TEXT;
+    item.pszText = reinterpret_cast<LPWSTR>(memory.Address() + sizeof(TCITEMW));
+    item.cchTextMax = chars;
     wchar_t text[chars] = {};
-    const bool read = memory.Is32Bit() ? ReadTabItem<TabItem32, UINT32>(tab, index, memory, chars, text)
-                                       : ReadTabItem<TCITEMW, LPWSTR>(tab, index, memory, chars, text);
+    // The control may answer with a pointer of its own instead of filling the buffer.
+    const LPWSTR buffer = item.pszText;
+    const bool read = memory.Write(0, &item, sizeof(item)) &&
+                      SendMessageW(tab, TCM_GETITEMW, index, reinterpret_cast<LPARAM>(memory.Address())) &&
+                      memory.Read(0, &item, sizeof(item)) && item.pszText == buffer &&
+                      memory.Read(sizeof(TCITEMW), text, sizeof(text));
     text[chars - 1] = L'\0';
     return read ? text : std::wstring();
 }

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-// Swaps the monitor's platform table while alive: counts what passes through, and lets a test
-// script the calls whose results Wine cannot produce. An unscripted call reaches the real platform.
+// Swaps the monitor's platform table while alive: counts the handles that pass through, and lets a
+// test script the calls whose results Wine cannot produce. An unscripted call reaches the platform.
 class FakeServiceApi {
 public:
     FakeServiceApi();
@@ -33,7 +33,7 @@ public:
         CloseHandle,
     };
 
-    // Handles the fakes hand out; the platform never sees them.
+    // Handles the scripts hand out; the platform never sees them.
     static SC_HANDLE FakeManager() { return reinterpret_cast<SC_HANDLE>(0x5C0001); }
     static SC_HANDLE FakeService() { return reinterpret_cast<SC_HANDLE>(0x5C0002); }
     static HANDLE FakeProcess() { return reinterpret_cast<HANDLE>(0x5C0003); }
@@ -54,35 +54,15 @@ public:
     // The key name a service handle the table gave out was opened by; empty for any other handle.
     std::wstring NameOf(SC_HANDLE service) const;
 
-    // What went through the table.
-    int calls = 0;
-    std::vector<DWORD> enumSizes;
-    std::vector<DWORD> configSizes;
+    // Handles given out and given back, and the buffer size of every enumeration.
+    int managersOpened = 0;
+    int managerHandlesClosed = 0;
     int servicesOpened = 0;
     int serviceHandlesClosed = 0;
-    int managerHandlesClosed = 0;
     int processesOpened = 0;
     int processesClosed = 0;
-
-private:
-    // True when the test's fault function fails this call; the last error is then set.
-    static bool Faulted(Call call, HANDLE handle);
-
-    static FakeServiceApi *s_active;
-    std::map<SC_HANDLE, std::wstring> m_services;
-    std::set<HANDLE> m_processes;
-
-    static SC_HANDLE WINAPI OpenSCManagerHook(LPCWSTR, LPCWSTR, DWORD);
-    static BOOL WINAPI EnumHook(SC_HANDLE, DWORD, DWORD, LPENUM_SERVICE_STATUSW, DWORD, LPDWORD, LPDWORD, LPDWORD);
-    static BOOL WINAPI DisplayNameHook(SC_HANDLE, LPCWSTR, LPWSTR, LPDWORD);
-    static BOOL WINAPI KeyNameHook(SC_HANDLE, LPCWSTR, LPWSTR, LPDWORD);
-    static SC_HANDLE WINAPI OpenServiceHook(SC_HANDLE, LPCWSTR, DWORD);
-    static BOOL WINAPI ConfigHook(SC_HANDLE, LPQUERY_SERVICE_CONFIGW, DWORD, LPDWORD);
-    static BOOL WINAPI StatusHook(SC_HANDLE, SC_STATUS_TYPE, LPBYTE, DWORD, LPDWORD);
-    static BOOL WINAPI CloseServiceHandleHook(SC_HANDLE);
-    static HANDLE WINAPI OpenProcessHook(DWORD, BOOL, DWORD);
-    static BOOL WINAPI TimesHook(HANDLE, LPFILETIME, LPFILETIME, LPFILETIME, LPFILETIME);
-    static BOOL WINAPI MemoryHook(HANDLE, PPROCESS_MEMORY_COUNTERS, DWORD);
-    static BOOL WINAPI CloseHandleHook(HANDLE);
-    static ULONGLONG WINAPI ClockHook();
+    std::vector<DWORD> enumSizes;
+    // The service handles still open, by the key name each was opened for, and the process handles.
+    std::map<SC_HANDLE, std::wstring> openServices;
+    std::set<HANDLE> openProcesses;
 };

@@ -4,17 +4,32 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace {
 
-FILETIME Units(ULONGLONG value)
-{
-    return {static_cast<DWORD>(value), static_cast<DWORD>(value >> 32)};
-}
+using Call = FakeServiceApi::Call;
+constexpr ULONGLONG kSecond = 10000000;
 
-// A local own-process service whose status, process and counters the test dictates.
-class ScriptedProcess : public ::testing::Test {
+// What the scripted platform reports at one refresh, and what the line holds after it. The working set is
+// processId * 1000 + 999 bytes, so the memory shown is the process id; cpuTime is the process's kernel and
+// user time together in 100-ns units, so a share of 1 % over a second is 100000.
+struct Step {
+    BOOL restart;
+    DWORD state, processId;
+    ULONGLONG cpuTime, elapsed;
+    std::optional<Call> fails;
+    BOOL result;
+    const wchar_t *text;
+    DWORD memory;
+    float cpu;
+    BOOL shortLine;
+};
+
+// A local service whose status, process, counters and clock the test dictates.
+class ScriptedService : public ::testing::Test {
 protected:
     void SetUp() override
     {
@@ -24,242 +39,142 @@ protected:
             return FALSE;
         };
         m_seam.queryServiceStatusEx = [this](SERVICE_STATUS_PROCESS &status) {
-            status = {};
-            status.dwServiceType = m_type;
-            status.dwCurrentState = m_state;
-            status.dwProcessId = m_processId;
+            status = {m_type, m_step.state, 0, 0, 0, 0, 0, m_step.processId, 0};
             return TRUE;
         };
-        m_seam.openProcess = [this](DWORD) { return m_processOpens ? FakeServiceApi::FakeProcess() : nullptr; };
+        // As on Windows, process 0 cannot be opened.
+        m_seam.openProcess = [](DWORD id) { return id != 0 ? FakeServiceApi::FakeProcess() : nullptr; };
         m_seam.getProcessMemoryInfo = [this](PROCESS_MEMORY_COUNTERS &counters) {
-            counters.WorkingSetSize = m_workingSet;
+            counters.WorkingSetSize = m_step.processId * SIZE_T{1000} + 999;
             return TRUE;
         };
+        // Both times count: a quarter of it is user time.
         m_seam.getProcessTimes = [this](FILETIME &kernel, FILETIME &user) {
-            kernel = Units(m_kernel);
-            user = Units(m_user);
-            return m_timesReadable;
+            const ULONGLONG userTime = m_step.cpuTime / 4, kernelTime = m_step.cpuTime - userTime;
+            kernel = {static_cast<DWORD>(kernelTime), static_cast<DWORD>(kernelTime >> 32)};
+            user = {static_cast<DWORD>(userTime), static_cast<DWORD>(userTime >> 32)};
+            return TRUE;
         };
-        // Each sample reads the clock once; it moves a second a sample unless a case says otherwise.
-        m_seam.clock = [this] { return m_clock += m_step; };
-        m_service = std::make_unique<CMonitoredService>();
-        ASSERT_TRUE(m_service->Open(FakeServiceApi::FakeManager(), L"Scripted"));
+        m_seam.clock = [this] { return m_clock; };
+        m_seam.fault = [this](Call call, HANDLE) { return m_step.fails == call ? ERROR_ACCESS_DENIED : 0u; };
+    }
+
+    void Run(const std::vector<Step> &steps, BOOL local = TRUE)
+    {
+        {
+            CMonitoredService service;
+            ASSERT_TRUE(service.Open(FakeServiceApi::FakeManager(), L"Scripted"));
+            service.m_local = local;
+            const int scenario = ++m_scenario;
+            for (size_t i = 0; i < steps.size(); ++i) {
+                SCOPED_TRACE(testing::Message() << "scenario " << scenario << ", step " << i);
+                m_step = steps[i];
+                m_clock += m_step.elapsed;
+                EXPECT_EQ(service.Refresh(m_step.restart), m_step.result);
+                EXPECT_EQ(std::wstring(service.m_statusText), m_step.text);
+                EXPECT_EQ(service.m_memory, m_step.memory);
+                EXPECT_FLOAT_EQ(service.m_cpu, m_step.cpu);
+                EXPECT_EQ(service.m_shortLine, m_step.shortLine);
+            }
+        }
+        EXPECT_EQ(m_seam.processesOpened, m_seam.processesClosed);
+        EXPECT_EQ(m_seam.servicesOpened, m_seam.serviceHandlesClosed);
     }
 
     FakeServiceApi m_seam;
     DWORD m_type = SERVICE_WIN32_OWN_PROCESS;
-    DWORD m_state = SERVICE_RUNNING;
-    DWORD m_processId = 4242;
-    bool m_processOpens = true;
-    bool m_timesReadable = true;
-    SIZE_T m_workingSet = 1234567;
-    ULONGLONG m_kernel = 1000000;
-    ULONGLONG m_user = 3000000;
+    Step m_step = {};
     ULONGLONG m_clock = 0;
-    ULONGLONG m_step = 10000000;
-    std::unique_ptr<CMonitoredService> m_service;
+    int m_scenario = 0;
 };
 
-TEST_F(ScriptedProcess, CountersGiveExactMemoryAndShare)
+const DWORD kRunning = SERVICE_RUNNING;
+
+TEST_F(ScriptedService, StepsGiveTheirTextsMemoryAndShare)
 {
-    ASSERT_TRUE(m_service->Refresh(TRUE));
-    EXPECT_EQ(m_service->m_memory, 1234u);
-    EXPECT_EQ(m_service->m_cpu, 0.0f);
-    m_user += 1500000;
-    m_kernel += 1000000;
-    ASSERT_TRUE(m_service->Refresh(FALSE));
-    EXPECT_FLOAT_EQ(m_service->m_cpu, 25.0f);
-    EXPECT_EQ(m_service->m_displayName, L"");
-    EXPECT_EQ(m_seam.processesOpened, m_seam.processesClosed);
+    const std::vector<Step> scenarios[] = {
+        // A 10 ms timer fires on Windows' 15.625 ms clock tick: a hundred frames take 1.5625 s.
+        {{TRUE, kRunning, 1234, 4000000, kSecond, {}, TRUE, L"Running", 1234, 0, FALSE},
+         {FALSE, kRunning, 1234, 6500000, kSecond, {}, TRUE, L"Running", 1234, 25, FALSE},
+         {FALSE, kRunning, 1234, 9000000, 15625000, {}, TRUE, L"Running", 1234, 16, FALSE},
+         {FALSE, kRunning, 1234, 11500000, 0, {}, TRUE, L"Running", 1234, 0, FALSE}},
+        // Only the low 32 bits count: a wrap is a small step, a change above them alone is none.
+        {{TRUE, kRunning, 1234, 0x1FFFFFF00, kSecond, {}, TRUE, L"Running", 1234, 0, FALSE},
+         {FALSE, kRunning, 1234, 0x200000100, kSecond, {}, TRUE, L"Running", 1234, 0.00512f, FALSE},
+         {FALSE, kRunning, 1234, 0x300000100, kSecond, {}, TRUE, L"Running", 1234, 0, FALSE}},
+        // The state comes before the process; unreadable times still let the new working set through.
+        {{TRUE, kRunning, 1234, 1000000, kSecond, {}, TRUE, L"Running", 1234, 0, FALSE},
+         {FALSE, kRunning, 1234, 1500000, kSecond, {}, TRUE, L"Running", 1234, 5, FALSE},
+         {FALSE, SERVICE_PAUSED, 777, 9000000, kSecond, Call::OpenProcess, FALSE, L"Paused", 1234, 5, FALSE},
+         {FALSE, SERVICE_PAUSED, 777, 9000000, kSecond, Call::GetProcessMemoryInfo, FALSE, L"Paused", 1234, 5, FALSE},
+         {FALSE, SERVICE_PAUSED, 777, 9000000, kSecond, Call::GetProcessTimes, FALSE, L"Paused", 777, 5, FALSE},
+         {FALSE, SERVICE_STOPPED, 0, 0, kSecond, Call::QueryServiceStatusEx, FALSE, L"Paused", 777, 5, FALSE}},
+        // The share starts at zero with no earlier sample, after a restart whose measurement failed, and in
+        // a new process after a stop; a stopped line stays short.
+        {{TRUE, SERVICE_START_PENDING, 0, 0, kSecond, {}, TRUE, L"Starting", 0, 0, FALSE},
+         {FALSE, kRunning, 1234, 50000000, kSecond, {}, TRUE, L"Running", 1234, 0, FALSE},
+         {FALSE, kRunning, 1234, 50500000, kSecond, {}, TRUE, L"Running", 1234, 5, FALSE},
+         {TRUE, kRunning, 1234, 90000000, 60 * kSecond, Call::OpenProcess, FALSE, L"Running", 1234, 5, FALSE},
+         {FALSE, kRunning, 1234, 91000000, kSecond, {}, TRUE, L"Running", 1234, 0, FALSE},
+         {FALSE, kRunning, 1234, 92000000, kSecond, {}, TRUE, L"Running", 1234, 10, FALSE},
+         {FALSE, SERVICE_STOPPED, 0, 0, kSecond, {}, TRUE, L"Stopped", 0, 0, TRUE},
+         {FALSE, kRunning, 4343, 300000, kSecond, {}, TRUE, L"Running", 4343, 0, TRUE},
+         {FALSE, kRunning, 4343, 1300000, kSecond, {}, TRUE, L"Running", 4343, 10, TRUE}}};
+    for (const auto &steps : scenarios)
+        Run(steps);
 }
 
-TEST_F(ScriptedProcess, ShareIsTakenOverTheTimeThatPassedBetweenSamples)
-{
-    // A 10 ms timer fires on Windows' 15.625 ms clock tick: a hundred frames take 1.5625 s.
-    const struct {
-        ULONGLONG elapsed;
-        float share;
-    } steps[] = {{10000000, 25.0f}, {15625000, 16.0f}, {0, 0.0f}};
-    for (const auto &step : steps) {
-        ASSERT_TRUE(m_service->Refresh(TRUE));
-        m_step = step.elapsed;
-        m_user += 2500000;
-        ASSERT_TRUE(m_service->Refresh(FALSE));
-        EXPECT_FLOAT_EQ(m_service->m_cpu, step.share) << step.elapsed;
-        m_step = 10000000;
-    }
-}
-
-TEST_F(ScriptedProcess, EveryTypeWithTheSharedProcessBitIsLeftUnmeasured)
+TEST_F(ScriptedService, SharedProcessesAndRemoteServersAreLeftUnmeasured)
 {
     // Own process, interactive, per-user and per-user instance; then shared, and the same with those bits.
     const struct {
         DWORD type;
+        BOOL local;
         bool measured;
-    } types[] = {{0x10, true},  {0x110, true}, {0x50, true},  {0xD0, true},
-                 {0x20, false}, {0x60, false}, {0xE0, false}, {0x120, false}};
-    for (const auto &row : types) {
-        CMonitoredService service;
-        ASSERT_TRUE(service.Open(FakeServiceApi::FakeManager(), L"Typed"));
+    } rows[] = {{0x10, TRUE, true},  {0x110, TRUE, true},  {0x50, TRUE, true},
+                {0xD0, TRUE, true},  {0x20, TRUE, false},  {0x60, TRUE, false},
+                {0xE0, TRUE, false}, {0x120, TRUE, false}, {0x10, FALSE, false}};
+    for (const auto &row : rows) {
+        SCOPED_TRACE(testing::Message() << std::hex << row.type << " local " << row.local);
         m_type = row.type;
-        ASSERT_TRUE(service.Refresh(TRUE));
-        m_user += 2500000;
-        ASSERT_TRUE(service.Refresh(FALSE));
-        EXPECT_EQ(service.m_memory, row.measured ? 1234u : 0u) << std::hex << row.type;
-        EXPECT_FLOAT_EQ(service.m_cpu, row.measured ? 25.0f : 0.0f) << std::hex << row.type;
-        EXPECT_EQ(service.m_shortLine != FALSE, !row.measured) << std::hex << row.type;
+        const DWORD memory = row.measured ? 1234 : 0;
+        const float cpu = row.measured ? 25.0f : 0.0f;
+        Run({{TRUE, kRunning, 1234, 0, kSecond, {}, TRUE, L"Running", memory, 0, !row.measured},
+             {FALSE, kRunning, 1234, 2500000, kSecond, {}, TRUE, L"Running", memory, cpu, !row.measured}},
+            row.local);
     }
 }
 
-TEST_F(ScriptedProcess, ShareUsesLowBitsAcrossTheirWrap)
-{
-    m_kernel = 0x1FFFFFF00ull;
-    m_user = 0;
-    ASSERT_TRUE(m_service->Refresh(TRUE));
-    m_kernel += 0x200;
-    ASSERT_TRUE(m_service->Refresh(FALSE));
-    EXPECT_FLOAT_EQ(m_service->m_cpu, 0x200 * 0.00001f);
-    // A change above the low 32 bits alone counts as nothing.
-    m_kernel += 0x100000000ull;
-    ASSERT_TRUE(m_service->Refresh(FALSE));
-    EXPECT_EQ(m_service->m_cpu, 0.0f);
-}
-
-TEST_F(ScriptedProcess, UnopenableProcessKeepsPreviousValues)
-{
-    ASSERT_TRUE(m_service->Refresh(TRUE));
-    m_kernel += 500000;
-    ASSERT_TRUE(m_service->Refresh(FALSE));
-    m_processOpens = false;
-    m_state = SERVICE_PAUSED;
-    m_workingSet = 99999999;
-    EXPECT_FALSE(m_service->Refresh(FALSE));
-    EXPECT_EQ(m_service->m_statusText, L"Paused");
-    EXPECT_EQ(m_service->m_memory, 1234u);
-    EXPECT_FLOAT_EQ(m_service->m_cpu, 5.0f);
-
-    // Unreadable times still let the new working set through.
-    m_processOpens = true;
-    m_timesReadable = false;
-    EXPECT_FALSE(m_service->Refresh(FALSE));
-    EXPECT_EQ(m_service->m_memory, 99999u);
-    EXPECT_FLOAT_EQ(m_service->m_cpu, 5.0f);
-    EXPECT_EQ(m_seam.processesOpened, m_seam.processesClosed);
-}
-
-TEST_F(ScriptedProcess, FirstMeasurementWithoutEarlierSampleActsAsRestart)
-{
-    m_processId = 0;
-    m_state = SERVICE_START_PENDING;
-    ASSERT_TRUE(m_service->Refresh(TRUE));
-    EXPECT_EQ(m_service->m_statusText, L"Starting");
-    EXPECT_EQ(m_service->m_memory, 0u);
-    EXPECT_FALSE(m_service->m_shortLine);
-    EXPECT_EQ(m_seam.processesOpened, 0);
-
-    m_processId = 4242;
-    m_state = SERVICE_RUNNING;
-    ASSERT_TRUE(m_service->Refresh(FALSE));
-    EXPECT_EQ(m_service->m_cpu, 0.0f);
-    EXPECT_EQ(m_service->m_memory, 1234u);
-}
-
-TEST_F(ScriptedProcess, ARestartWhoseMeasurementFailedStillStartsTheNextShareAtZero)
-{
-    ASSERT_TRUE(m_service->Refresh(TRUE));
-    m_kernel += 500000;
-    ASSERT_TRUE(m_service->Refresh(FALSE));
-    // Off screen for a while, then given a row again while its process cannot be opened.
-    m_user += 90000000;
-    m_processOpens = false;
-    EXPECT_FALSE(m_service->Refresh(TRUE));
-    m_processOpens = true;
-    m_user += 1000000;
-    ASSERT_TRUE(m_service->Refresh(FALSE));
-    EXPECT_EQ(m_service->m_cpu, 0.0f);
-    m_user += 1000000;
-    ASSERT_TRUE(m_service->Refresh(FALSE));
-    EXPECT_FLOAT_EQ(m_service->m_cpu, 10.0f);
-}
-
-TEST_F(ScriptedProcess, AServiceStartedAgainInANewProcessStartsItsShareAtZero)
-{
-    m_kernel = 200000000;
-    m_user = 0;
-    ASSERT_TRUE(m_service->Refresh(TRUE));
-    m_kernel += 1000000;
-    ASSERT_TRUE(m_service->Refresh(FALSE));
-    m_state = SERVICE_STOPPED;
-    ASSERT_TRUE(m_service->Refresh(FALSE));
-    // The new process has used far less time than the old one: against it, the low bits would wrap.
-    m_state = SERVICE_RUNNING;
-    m_processId = 4343;
-    m_kernel = 300000;
-    ASSERT_TRUE(m_service->Refresh(FALSE));
-    EXPECT_EQ(m_service->m_cpu, 0.0f);
-    m_kernel += 1000000;
-    ASSERT_TRUE(m_service->Refresh(FALSE));
-    EXPECT_FLOAT_EQ(m_service->m_cpu, 10.0f);
-}
-
-TEST_F(ScriptedProcess, UnreadableStatusChangesNothing)
-{
-    ASSERT_TRUE(m_service->Refresh(TRUE));
-    m_seam.queryServiceStatusEx = [](SERVICE_STATUS_PROCESS &) {
-        SetLastError(RPC_S_SERVER_UNAVAILABLE);
-        return FALSE;
-    };
-    m_workingSet = 1;
-    EXPECT_FALSE(m_service->Refresh(FALSE));
-    EXPECT_EQ(m_service->m_statusText, L"Running");
-    EXPECT_EQ(m_service->m_memory, 1234u);
-}
-
-TEST_F(ScriptedProcess, ServerNameRefusesEmptyNames)
-{
-    EXPECT_TRUE(m_service->SetServerName(L"SRV1"));
-    EXPECT_FALSE(m_service->SetServerName(L""));
-    EXPECT_FALSE(m_service->SetServerName(nullptr));
-    EXPECT_EQ(m_service->m_server, L"SRV1");
-}
-
-TEST(ServiceConfig, BlockLargerThanFirstTryIsFetchedAtReportedSize)
+TEST(MonitoredService, ConfigurationLargerThanTheFirstTryIsFetchedOnceAtItsReportedSizeAndEmptyServerNamesRefused)
 {
     static const std::wstring kLongName(1000, L'\u00e9');
-    FakeServiceApi seam;
-    seam.openService = [](SC_HANDLE, LPCWSTR, DWORD) { return FakeServiceApi::FakeService(); };
     const DWORD needed = sizeof(QUERY_SERVICE_CONFIGW) + (kLongName.size() + 1) * sizeof(wchar_t);
-    seam.queryServiceConfig = [needed](LPQUERY_SERVICE_CONFIGW config, DWORD size, LPDWORD reported) {
-        *reported = needed;
-        if (size < needed) {
+    FakeServiceApi seam;
+    std::vector<DWORD> sizes;
+    seam.openService = [](SC_HANDLE, LPCWSTR, DWORD) { return FakeServiceApi::FakeService(); };
+    // The second service's configuration grows between the two tries.
+    seam.queryServiceConfig = [&](LPQUERY_SERVICE_CONFIGW config, DWORD size, LPDWORD reported) {
+        sizes.push_back(size);
+        *reported = needed + (sizes.size() > 2 ? 256 * static_cast<DWORD>(sizes.size() - 2) : 0);
+        if (size < *reported) {
             SetLastError(ERROR_INSUFFICIENT_BUFFER);
             return FALSE;
         }
-        std::memset(config, 0, size);
-        auto *text = reinterpret_cast<wchar_t *>(config + 1);
-        std::wmemcpy(text, kLongName.c_str(), kLongName.size() + 1);
-        config->lpDisplayName = text;
+        config->lpDisplayName = reinterpret_cast<wchar_t *>(config + 1);
+        std::wmemcpy(config->lpDisplayName, kLongName.c_str(), kLongName.size() + 1);
         return TRUE;
     };
-    {
-        CMonitoredService service;
-        EXPECT_TRUE(service.Open(FakeServiceApi::FakeManager(), L"Huge"));
-        EXPECT_EQ(std::wstring(service.m_displayName), kLongName);
-    }
-    ASSERT_EQ(seam.configSizes.size(), 2u);
-    EXPECT_EQ(seam.configSizes[0], 256u);
-    EXPECT_EQ(seam.configSizes[1], needed);
-    EXPECT_EQ(seam.serviceHandlesClosed, 1);
-
-    // A second shortfall is a failure: the service still opens, with no display name.
-    seam.queryServiceConfig = [](LPQUERY_SERVICE_CONFIGW, DWORD, LPDWORD reported) {
-        *reported += 256;
-        SetLastError(ERROR_INSUFFICIENT_BUFFER);
-        return FALSE;
-    };
-    CMonitoredService shrinking;
-    EXPECT_TRUE(shrinking.Open(FakeServiceApi::FakeManager(), L"Growing"));
-    EXPECT_TRUE(shrinking.m_displayName.IsEmpty());
+    CMonitoredService service, growing;
+    EXPECT_TRUE(service.Open(FakeServiceApi::FakeManager(), L"Huge"));
+    EXPECT_EQ(std::wstring(service.m_displayName), kLongName);
+    EXPECT_TRUE(growing.Open(FakeServiceApi::FakeManager(), L"Growing"));
+    EXPECT_TRUE(growing.m_displayName.IsEmpty());
+    EXPECT_EQ(sizes, (std::vector<DWORD>{256, needed, 256, needed + 256}));
+    // The server name is the one setter with a rule: an empty name is refused.
+    EXPECT_TRUE(service.SetServerName(L"SRV1"));
+    EXPECT_FALSE(service.SetServerName(L""));
+    EXPECT_FALSE(service.SetServerName(nullptr));
+    EXPECT_EQ(service.m_server, L"SRV1");
 }
 
 } // namespace

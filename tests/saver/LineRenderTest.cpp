@@ -8,27 +8,26 @@
 
 namespace {
 
-void Describe(CMonitoredService& service, bool shortLine)
+void Describe(CMonitoredService& service, bool shortLine, float cpu = 2.6f)
 {
     service.m_server = L"SRV1";
     service.m_displayName = L"Print Spooler";
     service.m_statusText = L"Running";
     service.m_shortLine = shortLine;
     service.m_memory = 1234;
-    service.m_cpu = 2.6f;
+    service.m_cpu = cpu;
 }
 
-SIZE ExpectedSize(LPCWSTR text)
+// The text's extent with its terminating NUL, in the default line font: the one font measure.
+SIZE MeasuredWithNul(LPCWSTR text)
 {
     LOGFONTW font;
     CSaverSettings::SetDefaultFont(font);
     HDC dc = CreateCompatibleDC(nullptr);
-    HFONT handle = CreateFontIndirectW(&font);
-    HGDIOBJ old = SelectObject(dc, handle);
+    HGDIOBJ old = SelectObject(dc, CreateFontIndirectW(&font));
     SIZE size = {};
     GetTextExtentPoint32W(dc, text, lstrlenW(text) + 1, &size);
-    SelectObject(dc, old);
-    DeleteObject(handle);
+    DeleteObject(SelectObject(dc, old));
     DeleteDC(dc);
     return size;
 }
@@ -46,39 +45,34 @@ int SetBits(HBITMAP bitmap)
     return count;
 }
 
-TEST(LineRender, BitmapIsOneBitAndAsWideAsTheTextAndItsNul)
+TEST(LineRender, TheBitmapHoldsTheTextInSetBitsAndIsAsWideAsTheTextAndItsNul)
 {
-    CMonitoredService service;
-    Describe(service, false);
-    ASSERT_TRUE(service.Render());
-    const SIZE expected = ExpectedSize(L"\\\\SRV1\\Print Spooler - Running - Mem:1234Ko - CPU:3%");
-    EXPECT_EQ(service.m_size.cx, expected.cx);
-    EXPECT_EQ(service.m_size.cy, expected.cy);
-    BITMAP info = {};
-    ASSERT_TRUE(GetObjectW(service.m_bitmap, sizeof(info), &info));
-    EXPECT_EQ(info.bmBitsPixel, 1);
-    EXPECT_EQ(info.bmWidth, expected.cx);
-    // Text pixels are set bits, the rest clear: some but far from all bits are set.
-    const int set = SetBits(service.m_bitmap);
-    EXPECT_GT(set, 100);
-    EXPECT_LT(set, info.bmWidth * info.bmHeight / 2);
-
-    Describe(service, true);
-    service.Render();
-    EXPECT_EQ(service.m_size.cx, ExpectedSize(L"\\\\SRV1\\Print Spooler - Running").cx);
+    const struct {
+        bool shortLine;
+        float cpu;
+        LPCWSTR text;
+    } lines[] = {{false, 2.6f, L"\\\\SRV1\\Print Spooler - Running - Mem:1234Ko - CPU:3%"},
+                 {true, 2.6f, L"\\\\SRV1\\Print Spooler - Running"},
+                 {false, 250.0f, L"\\\\SRV1\\Print Spooler - Running - Mem:1234Ko - CPU:100%"}};
+    for (const auto& line : lines) {
+        CMonitoredService service;
+        Describe(service, line.shortLine, line.cpu);
+        ASSERT_TRUE(service.Render());
+        const SIZE expected = MeasuredWithNul(line.text);
+        EXPECT_EQ(service.m_size.cx, expected.cx);
+        EXPECT_EQ(service.m_size.cy, expected.cy);
+        EXPECT_LE(service.m_cpu, 100.0f) << "the capped share is stored back";
+        BITMAP info = {};
+        ASSERT_TRUE(GetObjectW(service.m_bitmap, sizeof(info), &info));
+        EXPECT_EQ(info.bmBitsPixel, 1);
+        // Text pixels are set bits, the rest clear: some but far from all bits are set.
+        const int set = SetBits(service.m_bitmap);
+        EXPECT_GT(set, 100);
+        EXPECT_LT(set, info.bmWidth * info.bmHeight / 2);
+    }
 }
 
-TEST(LineRender, ShareAboveOneHundredIsStoredBackAsOneHundred)
-{
-    CMonitoredService service;
-    Describe(service, false);
-    service.m_cpu = 250.0f;
-    service.Render();
-    EXPECT_EQ(service.m_cpu, 100.0f);
-    EXPECT_EQ(service.m_size.cx, ExpectedSize(L"\\\\SRV1\\Print Spooler - Running - Mem:1234Ko - CPU:100%").cx);
-}
-
-TEST(LineRender, RenderingAgainReleasesTheEarlierFontAndBitmap)
+TEST(LineRender, RendersAndReleasesLeaveNoGdiObjectsBehind)
 {
     CMonitoredService service;
     Describe(service, false);
@@ -88,22 +82,6 @@ TEST(LineRender, RenderingAgainReleasesTheEarlierFontAndBitmap)
     service.Render();
     EXPECT_EQ(GetObjectType(firstFont), 0u);
     EXPECT_EQ(GetObjectType(firstBitmap), 0u);
-    const HBITMAP current = service.m_bitmap;
-    service.ReleaseLine();
-    EXPECT_EQ(GetObjectType(current), 0u);
-    EXPECT_EQ(service.m_font, nullptr);
-    // The memory DC holds its own one-pixel bitmap again.
-    BITMAP info = {};
-    GetObjectW(GetCurrentObject(service.m_memDC, OBJ_BITMAP), sizeof(info), &info);
-    EXPECT_EQ(info.bmWidth, 1);
-}
-
-TEST(LineRender, HundredThousandRendersLeaveNoGdiObjectsBehind)
-{
-    CMonitoredService service;
-    Describe(service, false);
-    service.Render();
-    const SIZE first = service.m_size;
     for (int i = 0; i < 100000; ++i) {
         service.m_memory = static_cast<DWORD>(i % 10);
         service.Render();
@@ -111,28 +89,30 @@ TEST(LineRender, HundredThousandRendersLeaveNoGdiObjectsBehind)
             service.ReleaseLine();
     }
     // A leak of this size would exhaust the process's GDI handles and the last render would fail.
-    service.m_memory = 1234;
-    service.Render();
-    EXPECT_EQ(service.m_size.cx, first.cx);
-    EXPECT_NE(GetObjectType(service.m_bitmap), 0u);
+    const HBITMAP last = service.m_bitmap;
+    EXPECT_NE(GetObjectType(last), 0u);
+    service.ReleaseLine();
+    EXPECT_EQ(GetObjectType(last), 0u);
+    // The memory DC holds its own one-pixel bitmap again.
+    BITMAP info = {};
+    GetObjectW(GetCurrentObject(service.m_memDC, OBJ_BITMAP), sizeof(info), &info);
+    EXPECT_EQ(info.bmWidth, 1);
 }
 
-TEST(LineRender, PlacementNeedsAWindowAndStartsOffScreen)
+TEST(LineRender, PlacementNeedsAWindowAndStartsWhollyOffScreen)
 {
     CMonitoredService service;
     Describe(service, true);
     service.Render();
     EXPECT_FALSE(service.PlaceRandomly(nullptr));
     HWND window = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1024, 100, nullptr, nullptr, nullptr, nullptr);
-    for (int i = 0; i < 200; ++i) {
+    for (int i = 0; i < 100; ++i) {
         ASSERT_TRUE(service.PlaceRandomly(window));
-        if (service.m_direction == 1) {
-            EXPECT_LE(service.m_x + service.m_size.cx, 0);
-            EXPECT_GE(service.m_x + service.m_size.cx, -1000);
-        } else {
-            EXPECT_GE(service.m_x, 1024);
-            EXPECT_LE(service.m_x, 2024);
-        }
+        const int right = service.m_x + service.m_size.cx;
+        if (service.m_direction == 1)
+            EXPECT_TRUE(right <= 0 && right >= -1000) << right;
+        else
+            EXPECT_TRUE(service.m_x >= 1024 && service.m_x <= 2024) << service.m_x;
     }
     DestroyWindow(window);
 }

@@ -1,24 +1,25 @@
 #!/usr/bin/env bash
-# The full-screen picture and row layout on the smallest and a very large screen: the saver's window
-# cases of saver_tests, each on a private Xvfb of that size with a private prefix.
+# The full-screen picture and row layout on the smallest and a very large screen, and two monitors
+# side by side on a wide one: cases of saver_tests, each on a private Xvfb of that size.
 # Argument: the folder of the test programs.
 source "$(dirname "$0")/../../scripts/lib.sh"
 
 TESTS=$1
-CASES='SaverWindow.FullScreenShowsTheIntroThenLinesInExactStateColours:SaverWindow.FiveRowsOverThreeServicesShowThree'
+CASES='SaverWindow.TheIntroIsCentredThenGivesWayToLinesInStateColours:SaverWindow.FewerServicesThanTheCountFillAsManyRows'
 RUN_DIR="$(dirname "$TESTS")/test-run/screens"
 mkdir -p "$RUN_DIR"
 trap stop_wine EXIT
 init_prefix "$RUN_DIR/prefix"
 
 status=0
-for size in 640x480 3840x2160; do
+for run in "640x480 $CASES" "3840x2160 $CASES" "1824x768 SaverWindow.ASecondMonitor*"; do
+  size=${run%% *}
   echo "== $size"
   start_xvfb "$size"
   # The first process starts the prefix's services, which keep its output: keep that one quiet.
   wine "$TESTS/prefix_keeper.exe" </dev/null >/dev/null 2>&1 &
   wait_for_prefix_process services.exe
-  wine "$TESTS/saver_tests.exe" --gtest_filter="$CASES" </dev/null || status=1
+  wine "$TESTS/saver_tests.exe" --gtest_filter="${run#* }" </dev/null || status=1
   stop_wine
 done
 exit "$status"

@@ -8,90 +8,62 @@
 
 namespace {
 
-TEST(LineFormat, LongLineReadsAsAdministratorsExpect)
+TEST(LineFormat, LongLinesShowMemoryAndRoundedShareShortLinesNeither)
 {
     EXPECT_EQ(ServiceLine::Format(L"SRV1", L"Print Spooler", L"Running", false, 1234, 2.6),
               L"\\\\SRV1\\Print Spooler - Running - Mem:1234Ko - CPU:3%");
-    EXPECT_EQ(ServiceLine::Format(L"S", L"N", L"Paused", false, 4000000000u, 99.6), L"\\\\S\\N - Paused - Mem:4000000000Ko - CPU:100%");
+    EXPECT_EQ(ServiceLine::Format(L"S", L"N", L"Paused", false, 4000000000u, 99.6),
+              L"\\\\S\\N - Paused - Mem:4000000000Ko - CPU:100%");
     EXPECT_EQ(ServiceLine::Format(L"S", L"N", L"Running", false, 0, 0.4), L"\\\\S\\N - Running - Mem:0Ko - CPU:0%");
-}
-
-TEST(LineFormat, ShortLineHasNoMemoryEvenWhenKnown)
-{
-    EXPECT_EQ(ServiceLine::Format(L"SRV1", L"Print Spooler", L"Stopped", true, 1234, 50), L"\\\\SRV1\\Print Spooler - Stopped");
+    EXPECT_EQ(ServiceLine::Format(L"SRV1", L"Print Spooler", L"Stopped", true, 1234, 50),
+              L"\\\\SRV1\\Print Spooler - Stopped");
     EXPECT_EQ(ServiceLine::Format(L"SRV1", L"", L"Unknown", true, 0, 0), L"\\\\SRV1\\ - Unknown");
 }
 
 TEST(LineFormat, ShareAboveOneHundredOrNotANumberIsCapped)
 {
-    EXPECT_EQ(ServiceLine::ClampedCpu(250), 100.0);
-    EXPECT_EQ(ServiceLine::ClampedCpu(std::nan("")), 100.0);
-    EXPECT_EQ(ServiceLine::ClampedCpu(100), 100.0);
-    EXPECT_EQ(ServiceLine::ClampedCpu(0.4), 0.4);
-    EXPECT_EQ(ServiceLine::Format(L"S", L"N", L"Running", false, 1, ServiceLine::ClampedCpu(250)),
-              L"\\\\S\\N - Running - Mem:1Ko - CPU:100%");
+    for (const auto &[share, shown] : {std::pair{250.0, 100.0}, {std::nan(""), 100.0}, {100.0, 100.0}, {0.4, 0.4}})
+        EXPECT_EQ(ServiceLine::ClampedCpu(share), shown) << share;
 }
 
 TEST(Placement, LinesStartWhollyOffScreenOnTheirSide)
 {
-    EXPECT_EQ(ServiceLine::StartX(1, 0, 0, 1024, 300), -1300);
-    EXPECT_EQ(ServiceLine::StartX(1, 1000, 0, 1024, 300), -300);
-    EXPECT_EQ(ServiceLine::StartX(0, 0, 0, 1024, 300), 1024);
-    EXPECT_EQ(ServiceLine::StartX(0, 1000, 0, 1024, 300), 2024);
-}
-
-TEST(Rows, CountFollowsSettingsServicesAndWidth)
-{
-    EXPECT_EQ(AnimationLayout::RowCount(5, 3, 1024), 3);
-    EXPECT_EQ(AnimationLayout::RowCount(5, 20, 1024), 5);
-    EXPECT_EQ(AnimationLayout::RowCount(0, 20, 1024), 0);
-    EXPECT_EQ(AnimationLayout::RowCount(-7, 20, 1024), 0);
-    EXPECT_EQ(AnimationLayout::RowCount(0, 20, 152), 1);
-    EXPECT_EQ(AnimationLayout::RowCount(5, 20, 400), 5);
-    EXPECT_EQ(AnimationLayout::RowCount(5, 0, 152), 0);
+    const int rows[][3] = {{1, 0, -1300}, {1, 1000, -300}, {0, 0, 1024}, {0, 1000, 2024}};
+    for (const auto &row : rows)
+        EXPECT_EQ(ServiceLine::StartX(row[0], row[1], 0, 1024, 300), row[2]) << row[0] << " " << row[1];
 }
 
 TEST(Rows, GapAndTopsSpreadRowsEvenlyAndOverlapWhenTheyDoNotFit)
 {
     EXPECT_EQ(AnimationLayout::RowGap(768, 5, 24), 108);
     EXPECT_EQ(AnimationLayout::RowTop(0, 108, 24), 108);
-    EXPECT_EQ(AnimationLayout::RowTop(4, 108, 24), 5 * 108 + 4 * 24);
-    const int gap = AnimationLayout::RowGap(100, 10, 24);
-    EXPECT_EQ(gap, (100 - 240) / 11);
-    EXPECT_LT(gap, 0);
-    EXPECT_LT(AnimationLayout::RowTop(1, gap, 24), 2 * 24);
+    EXPECT_EQ(AnimationLayout::RowTop(4, 108, 24), 636);
+    EXPECT_EQ(AnimationLayout::RowGap(100, 10, 24), -12);
+    EXPECT_EQ(AnimationLayout::RowTop(1, -12, 24), 0);
     EXPECT_EQ(AnimationLayout::RowGap(768, 0, 24), 768);
     EXPECT_EQ(AnimationLayout::RowGap(768, -1, 24), 768);
 }
 
 TEST(Intro, PictureIsCentredAndMayOverhangASmallWindow)
 {
-    POINT origin = AnimationLayout::IntroOrigin(1024, 768, 281, 364);
+    const POINT origin = AnimationLayout::IntroOrigin(1024, 768, 281, 364);
     EXPECT_EQ(origin.x, 372);
     EXPECT_EQ(origin.y, 202);
     EXPECT_EQ(AnimationLayout::IntroOrigin(1023, 768, 281, 364).x, 371);
-    EXPECT_LT(AnimationLayout::IntroOrigin(401, 300, 281, 364).y, 0);
+    EXPECT_EQ(AnimationLayout::IntroOrigin(401, 300, 281, 364).y, -32);
     EXPECT_TRUE(AnimationLayout::ShowsIntro(401));
     EXPECT_FALSE(AnimationLayout::ShowsIntro(400));
-    EXPECT_EQ(AnimationLayout::IntroInterval(401), 3173u);
-    EXPECT_EQ(AnimationLayout::IntroInterval(400), 50u);
 }
 
-TEST(RowChoices, CapacityLeavesTwentyPixelsRoundEveryLine)
+TEST(RowChoices, CapacityLeavesTwentyPixelsRoundEveryLineAndTheListEndsAtThePairsOrIt)
 {
     EXPECT_EQ(CDisplayPage::LineCapacity(768, 24), 17);
     EXPECT_EQ(CDisplayPage::LineCapacity(768, 35), 13);
     EXPECT_EQ(CDisplayPage::LineCapacity(768, 800), 0);
     EXPECT_EQ(CDisplayPage::LineCapacity(10, 5), 0);
+    const int choices[][3] = {{0, 12, 12}, {3, 12, 3}, {20, 12, 12}, {3, 0, 0}, {0, -1, 0}};
+    for (const auto &row : choices)
+        EXPECT_EQ(CDisplayPage::CountChoices(row[0], row[1]), row[2]) << row[0] << " " << row[1];
 }
 
-TEST(RowChoices, ListEndsAtTheSavedPairsOrTheCapacity)
-{
-    EXPECT_EQ(CDisplayPage::CountChoices(0, 12), 12);
-    EXPECT_EQ(CDisplayPage::CountChoices(3, 12), 3);
-    EXPECT_EQ(CDisplayPage::CountChoices(20, 12), 12);
-    EXPECT_EQ(CDisplayPage::CountChoices(3, 0), 0);
-    EXPECT_EQ(CDisplayPage::CountChoices(0, -1), 0);
-}
-
-}
+} // namespace

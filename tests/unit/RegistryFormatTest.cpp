@@ -2,150 +2,50 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include <string>
 #include <vector>
 
 namespace {
 
-std::vector<BYTE> Utf16(std::initializer_list<wchar_t> units)
+TEST(StringList, DecodesUpToTheFirstEmptyEntryOrTheEndOfItsData)
 {
-    std::vector<BYTE> bytes;
-    for (wchar_t u : units) {
-        bytes.push_back(static_cast<BYTE>(u & 0xFF));
-        bytes.push_back(static_cast<BYTE>(u >> 8));
+    const std::vector<std::wstring> none;
+    const struct {
+        std::wstring units;
+        // Bytes given to the decoder: all of them when zero; an odd count cuts a unit in half.
+        size_t size;
+        std::vector<std::wstring> entries;
+        // Whether the units are exactly what the entries encode to.
+        bool canonical;
+    } rows[] = {
+        {std::wstring(L"Running\0Stopped\0Paused\0\0", 24), 0, {L"Running", L"Stopped", L"Paused"}, true},
+        {std::wstring(1, L'\0'), 0, none, true},
+        {std::wstring(L"Serveur\u00e9\u4e2d\0\0", 11), 0, {L"Serveur\u00e9\u4e2d"}, true},
+        {std::wstring(L"a\0\0b\0\0", 6), 0, {L"a"}, false},
+        {std::wstring(L"\0a\0\0", 4), 0, none, false},
+        // No list terminator, then no final NUL: only complete entries count.
+        {std::wstring(L"a\0bc\0", 5), 0, {L"a", L"bc"}, false},
+        {std::wstring(L"a\0bc", 4), 0, {L"a"}, false},
+        {std::wstring(L"x\0y", 3), 5, {L"x"}, false},
+        {std::wstring(L"ab\0c\0\0", 6), 4, none, false},
+        {std::wstring(), 0, none, false},
+        // Exact size: any read past the end would be outside the allocation.
+        {std::wstring(512 * 1024, L'A'), 0, none, false},
+    };
+    for (const auto &row : rows) {
+        const size_t bytes = row.units.size() * sizeof(wchar_t);
+        std::vector<BYTE> data(reinterpret_cast<const BYTE *>(row.units.data()),
+                               reinterpret_cast<const BYTE *>(row.units.data()) + (row.size ? row.size : bytes));
+        CStringArray entries;
+        RegistryFormat::DecodeStringList(data.data(), data.size(), entries);
+        std::vector<std::wstring> got;
+        for (int i = 0; i < entries.GetSize(); ++i)
+            got.emplace_back(entries[i]);
+        EXPECT_EQ(got, row.entries) << row.units.size();
+        if (row.canonical) {
+            EXPECT_EQ(RegistryFormat::EncodeStringList(entries), data);
+        }
     }
-    return bytes;
 }
 
-CStringArray Decode(const std::vector<BYTE>& bytes, size_t size)
-{
-    CStringArray entries;
-    RegistryFormat::DecodeStringList(bytes.data(), size, entries);
-    return entries;
-}
-
-CStringArray Decode(const std::vector<BYTE>& bytes)
-{
-    return Decode(bytes, bytes.size());
-}
-
-TEST(StringList, ThreeEntriesTake48BytesAndComeBackInOrder)
-{
-    CStringArray states;
-    states.Add(L"Running");
-    states.Add(L"Stopped");
-    states.Add(L"Paused");
-    const std::vector<BYTE> bytes = RegistryFormat::EncodeStringList(states);
-    ASSERT_EQ(bytes.size(), 48u);
-    EXPECT_EQ(bytes[46], 0);
-    EXPECT_EQ(bytes[47], 0);
-    const CStringArray back = Decode(bytes);
-    ASSERT_EQ(back.GetSize(), 3);
-    EXPECT_EQ(back[0], L"Running");
-    EXPECT_EQ(back[1], L"Stopped");
-    EXPECT_EQ(back[2], L"Paused");
-}
-
-TEST(StringList, EmptyArrayIsOneNul)
-{
-    const std::vector<BYTE> bytes = RegistryFormat::EncodeStringList(CStringArray());
-    EXPECT_EQ(bytes, (std::vector<BYTE>{0, 0}));
-    EXPECT_EQ(Decode(bytes).GetSize(), 0);
-}
-
-TEST(StringList, NonAsciiSurvivesTheRoundTrip)
-{
-    CStringArray names;
-    names.Add(L"Serveur\u00e9\u4e2d");
-    const CStringArray back = Decode(RegistryFormat::EncodeStringList(names));
-    ASSERT_EQ(back.GetSize(), 1);
-    EXPECT_EQ(back[0], names[0]);
-}
-
-TEST(StringList, EmptyEntryEndsList)
-{
-    EXPECT_EQ(Decode(Utf16({L'a', 0, 0, L'b', 0, 0})).GetSize(), 1);
-    EXPECT_EQ(Decode(Utf16({0, L'a', 0, 0})).GetSize(), 0);
-}
-
-TEST(StringList, MalformedDataNeverReadsPastItsEnd)
-{
-    // Missing list terminator: every complete entry is kept.
-    CStringArray noTerminator = Decode(Utf16({L'a', 0, L'b', L'c', 0}));
-    ASSERT_EQ(noTerminator.GetSize(), 2);
-    EXPECT_EQ(noTerminator[1], L"bc");
-
-    // Missing final NUL: the incomplete last entry is dropped, the one before it kept.
-    std::vector<BYTE> unterminated = Utf16({L'a', 0, L'b', L'c'});
-    CStringArray partial = Decode(unterminated);
-    ASSERT_EQ(partial.GetSize(), 1);
-    EXPECT_EQ(partial[0], L"a");
-
-    // Odd byte count: the stray byte is not half of a character.
-    std::vector<BYTE> odd = Utf16({L'x', 0});
-    odd.push_back(L'y');
-    ASSERT_EQ(Decode(odd).GetSize(), 1);
-
-    // A read of only part of a buffer stops at that part, even with more data after it.
-    std::vector<BYTE> longer = Utf16({L'a', L'b', 0, L'c', 0, 0});
-    EXPECT_EQ(Decode(longer, 4).GetSize(), 0);
-
-    EXPECT_EQ(Decode(std::vector<BYTE>(), 0).GetSize(), 0);
-}
-
-TEST(StringList, OneMegabyteListWithoutTerminatorGivesNothingAndDoesNotOverrun)
-{
-    std::vector<BYTE> huge(1 << 20, 'A');
-    // Exact-size vector: any read past the end would be outside the allocation.
-    EXPECT_EQ(Decode(huge).GetSize(), 0);
-}
-
-TEST(Dword, OnlyFourBytesAreAValue)
-{
-    const BYTE bytes[8] = {0x78, 0x56, 0x34, 0x12, 1, 2, 3, 4};
-    DWORD value = 7;
-    EXPECT_TRUE(RegistryFormat::DecodeDword(bytes, 4, value));
-    EXPECT_EQ(value, 0x12345678u);
-    value = 7;
-    EXPECT_FALSE(RegistryFormat::DecodeDword(bytes, 2, value));
-    EXPECT_FALSE(RegistryFormat::DecodeDword(bytes, 8, value));
-    EXPECT_EQ(value, 7u);
-}
-
-TEST(LogFontBytes, LayoutMatchesTheStoredFields)
-{
-    LOGFONTW font = {};
-    font.lfHeight = -21;
-    font.lfWeight = 700;
-    font.lfItalic = 1;
-    font.lfPitchAndFamily = 0x22;
-    lstrcpyW(font.lfFaceName, L"Arial");
-    BYTE bytes[RegistryFormat::kLogFontBytes];
-    RegistryFormat::EncodeLogFont(font, bytes);
-    EXPECT_EQ(bytes[0], 0xEB);  // -21, little-endian
-    EXPECT_EQ(bytes[3], 0xFF);
-    EXPECT_EQ(bytes[16], 0xBC);  // 700
-    EXPECT_EQ(bytes[17], 0x02);
-    EXPECT_EQ(bytes[20], 1);
-    EXPECT_EQ(bytes[27], 0x22);
-    EXPECT_EQ(bytes[28], 'A');
-    EXPECT_EQ(bytes[29], 0);
-    EXPECT_EQ(bytes[38], 0);  // terminator after "Arial"
-}
-
-TEST(LogFontBytes, ShortValueLeavesTheRestZeroAndGarbageFaceIsTerminated)
-{
-    std::vector<BYTE> bytes(92, 'Z');
-    LOGFONTW font;
-    RegistryFormat::DecodeLogFont(bytes.data(), 60, font);
-    const auto* raw = reinterpret_cast<const BYTE*>(&font);
-    EXPECT_EQ(raw[59], 'Z');
-    for (int i = 60; i < 92; ++i)
-        EXPECT_EQ(raw[i], 0) << i;
-
-    RegistryFormat::DecodeLogFont(bytes.data(), 92, font);
-    EXPECT_EQ(font.lfFaceName[LF_FACESIZE - 1], 0);
-    EXPECT_EQ(lstrlenW(font.lfFaceName), LF_FACESIZE - 1);
-}
-
-}
+} // namespace

@@ -81,35 +81,21 @@ bool ProbeService::Control(DWORD control, DWORD awaitedState)
     return WaitForState(awaitedState);
 }
 
-bool ProbeService::Request(const wchar_t *what, DWORD timeoutMs)
-{
-    const std::wstring prefix = L"Global\\probe." + m_name + L".";
-    const HANDLE request = OpenEventW(EVENT_MODIFY_STATE, FALSE, (prefix + what).c_str());
-    const HANDLE done = OpenEventW(SYNCHRONIZE | EVENT_MODIFY_STATE, FALSE, (prefix + L"done").c_str());
-    bool answered = false;
-    if (request != nullptr && done != nullptr) {
-        ResetEvent(done);
-        SetEvent(request);
-        answered = WaitForSingleObject(done, timeoutMs) == WAIT_OBJECT_0;
-    }
-    if (request != nullptr)
-        CloseHandle(request);
-    if (done != nullptr)
-        CloseHandle(done);
-    return answered;
-}
-
 bool ProbeService::Remove()
 {
     if (m_service == nullptr)
         return false;
-    const DWORD state = Status().dwCurrentState;
-    if (state != SERVICE_STOPPED && state != 0) {
-        if (state == SERVICE_PAUSED || state == SERVICE_RUNNING) {
-            SERVICE_STATUS status = {};
-            ControlService(m_service, SERVICE_CONTROL_STOP, &status);
+    const SERVICE_STATUS_PROCESS status = Status();
+    if (status.dwCurrentState != SERVICE_STOPPED && status.dwCurrentState != 0) {
+        SERVICE_STATUS ignored = {};
+        // A probe held in a pending state takes no control: its process goes instead.
+        if (!ControlService(m_service, SERVICE_CONTROL_STOP, &ignored) || !WaitForState(SERVICE_STOPPED, 5000)) {
+            if (HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, status.dwProcessId)) {
+                TerminateProcess(process, 1);
+                CloseHandle(process);
+            }
+            WaitForState(SERVICE_STOPPED);
         }
-        WaitForState(SERVICE_STOPPED);
     }
     const bool deleted = DeleteService(m_service) != FALSE;
     CloseServiceHandle(m_service);

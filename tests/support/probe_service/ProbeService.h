@@ -22,8 +22,6 @@ public:
     bool Control(DWORD control, DWORD awaitedState);
     bool WaitForState(DWORD state, DWORD timeoutMs = 20000);
     SERVICE_STATUS_PROCESS Status();
-    // Sets the probe's named request event ("burn", "grow") and waits for its answer.
-    bool Request(const wchar_t *what, DWORD timeoutMs = 20000);
     bool Remove();
 
     // The probe program beside the running executable.

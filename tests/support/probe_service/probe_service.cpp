@@ -1,9 +1,6 @@
-// A Windows service for tests: real states, held pending states, and a known processor-time burn and
-// working-set growth on request. Command line: the names of the services this process hosts (one for
-// an own-process service, several for a shared process). Start arguments, each optional:
-// hold-start=MS hold-stop=MS hold-pause=MS hold-continue=MS burn=UNITS grow=BYTES.
-// Requests are named events "Global\probe.NAME.burn" and "Global\probe.NAME.grow"; each answers by
-// setting "Global\probe.NAME.done".
+// A Windows service for tests: real states and held pending states. Command line: the names of the
+// services this process hosts (one for an own-process service, several for a shared process). Start
+// arguments, each optional: hold-start=MS hold-stop=MS hold-pause=MS hold-continue=MS.
 
 #include <windows.h>
 
@@ -19,14 +16,8 @@ struct Probe {
     SERVICE_STATUS status = {};
     CRITICAL_SECTION lock;
     HANDLE controlEvent = nullptr;
-    HANDLE burnEvent = nullptr;
-    HANDLE growEvent = nullptr;
-    HANDLE doneEvent = nullptr;
     volatile LONG pendingControl = 0;
     DWORD holdStart = 0, holdStop = 0, holdPause = 0, holdContinue = 0;
-    ULONGLONG burnUnits = 2500000;
-    SIZE_T growBytes = 16 * 1024 * 1024;
-    std::vector<void *> grown;
 };
 
 std::vector<Probe *> g_probes;
@@ -45,43 +36,6 @@ void Report(Probe &probe, DWORD state)
     LeaveCriticalSection(&probe.lock);
 }
 
-ULONGLONG OwnProcessTime()
-{
-    FILETIME creation, exit, kernel, user;
-    GetProcessTimes(GetCurrentProcess(), &creation, &exit, &kernel, &user);
-    const auto value = [](const FILETIME &t) {
-        return (static_cast<ULONGLONG>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
-    };
-    return value(kernel) + value(user);
-}
-
-// Spins until this process has been charged the given processor time.
-void Burn(ULONGLONG units)
-{
-    const ULONGLONG start = OwnProcessTime();
-    volatile unsigned sink = 0;
-    while (OwnProcessTime() - start < units)
-        for (int i = 0; i < 100000; ++i)
-            sink = sink * 1664525u + 1013904223u;
-}
-
-void Grow(Probe &probe)
-{
-    void *block = VirtualAlloc(nullptr, probe.growBytes, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
-    if (block == nullptr)
-        return;
-    // Touching every page makes it part of the working set.
-    for (SIZE_T offset = 0; offset < probe.growBytes; offset += 4096)
-        static_cast<volatile char *>(block)[offset] = 1;
-    probe.grown.push_back(block);
-}
-
-HANDLE NamedEvent(const Probe &probe, const wchar_t *what, BOOL manualReset)
-{
-    const std::wstring name = L"Global\\probe." + probe.name + L"." + what;
-    return CreateEventW(nullptr, manualReset, FALSE, name.c_str());
-}
-
 void ParseArgument(Probe &probe, const wchar_t *argument)
 {
     const wchar_t *equals = std::wcschr(argument, L'=');
@@ -97,10 +51,6 @@ void ParseArgument(Probe &probe, const wchar_t *argument)
         probe.holdPause = static_cast<DWORD>(value);
     else if (key == L"hold-continue")
         probe.holdContinue = static_cast<DWORD>(value);
-    else if (key == L"burn")
-        probe.burnUnits = value;
-    else if (key == L"grow")
-        probe.growBytes = static_cast<SIZE_T>(value);
 }
 
 DWORD WINAPI Handler(DWORD control, DWORD, LPVOID, LPVOID context)
@@ -149,44 +99,23 @@ void WINAPI ServiceMain(DWORD argc, LPWSTR *argv)
         return;
     Report(probe, SERVICE_START_PENDING);
     probe.controlEvent = CreateEventW(nullptr, FALSE, FALSE, nullptr);
-    probe.burnEvent = NamedEvent(probe, L"burn", FALSE);
-    probe.growEvent = NamedEvent(probe, L"grow", FALSE);
-    probe.doneEvent = NamedEvent(probe, L"done", FALSE);
     Sleep(probe.holdStart);
     Report(probe, SERVICE_RUNNING);
 
-    const HANDLE waits[] = {probe.controlEvent, probe.burnEvent, probe.growEvent};
-    for (;;) {
-        const DWORD which = WaitForMultipleObjects(3, waits, FALSE, INFINITE);
-        if (which == WAIT_OBJECT_0 + 1) {
-            Burn(probe.burnUnits);
-            SetEvent(probe.doneEvent);
-        } else if (which == WAIT_OBJECT_0 + 2) {
-            Grow(probe);
-            SetEvent(probe.doneEvent);
-        } else if (which == WAIT_OBJECT_0) {
-            const LONG control = InterlockedExchange(&probe.pendingControl, 0);
-            if (control == SERVICE_CONTROL_STOP) {
-                Sleep(probe.holdStop);
-                break;
-            }
-            if (control == SERVICE_CONTROL_PAUSE) {
-                Sleep(probe.holdPause);
-                Report(probe, SERVICE_PAUSED);
-            } else if (control == SERVICE_CONTROL_CONTINUE) {
-                Sleep(probe.holdContinue);
-                Report(probe, SERVICE_RUNNING);
-            }
-        } else {
+    while (WaitForSingleObject(probe.controlEvent, INFINITE) == WAIT_OBJECT_0) {
+        const LONG control = InterlockedExchange(&probe.pendingControl, 0);
+        if (control == SERVICE_CONTROL_STOP) {
+            Sleep(probe.holdStop);
             break;
         }
+        if (control == SERVICE_CONTROL_PAUSE) {
+            Sleep(probe.holdPause);
+            Report(probe, SERVICE_PAUSED);
+        } else if (control == SERVICE_CONTROL_CONTINUE) {
+            Sleep(probe.holdContinue);
+            Report(probe, SERVICE_RUNNING);
+        }
     }
-    for (void *block : probe.grown)
-        VirtualFree(block, 0, MEM_RELEASE);
-    probe.grown.clear();
-    CloseHandle(probe.burnEvent);
-    CloseHandle(probe.growEvent);
-    CloseHandle(probe.doneEvent);
     CloseHandle(probe.controlEvent);
     Report(probe, SERVICE_STOPPED);
 }
