@@ -7,8 +7,6 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
-namespace {
-
 TEST(HyperlinkInFrench, ThePlatformPicksTheFrenchMenuAndPage)
 {
     SetupSession setup;
@@ -16,19 +14,15 @@ TEST(HyperlinkInFrench, ThePlatformPicksTheFrenchMenuAndPage)
     ASSERT_TRUE(setup.ShowTab(L"About"));
     HWND link = setup.Item(IDC_WEB_LINK);
     PostMessageW(link, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(link), MAKELPARAM(-1, -1));
-    ASSERT_NE(setup.WaitForOtherWindow(L"#32768", 5000), nullptr);
+    ASSERT_NE(setup.WaitForOtherWindow(L"#32768", nullptr, 5000), nullptr);
     // "&Propri\u00E9t\u00E9s...": P is only a key of the French menu.
     UiDriver::PressKey('P');
-    HWND sheet = setup.WaitForOtherWindow(L"#32770", 10000);
+    HWND sheet = setup.WaitForOtherWindow(L"#32770", nullptr, 10000);
     ASSERT_NE(sheet, nullptr);
-    HWND tabs = FindWindowExW(sheet, nullptr, WC_TABCONTROLW, nullptr);
-    EXPECT_EQ(UiDriver::TabText(tabs, 0), L"G\u00E9n\u00E9rale");
+    EXPECT_EQ(UiDriver::TabText(FindWindowExW(sheet, nullptr, WC_TABCONTROLW, nullptr), 0), L"G\u00E9n\u00E9rale");
     HWND page = reinterpret_cast<HWND>(SendMessageW(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
     EXPECT_EQ(UiDriver::WindowText(GetDlgItem(page, IDC_LINK_ADDRESS_LABEL)), L"Adresse (URL):");
     RECT rect;
     GetWindowRect(sheet, &rect);
     UiDriver::SaveScreenshot(rect, L"link-properties-fr.bmp");
-    setup.Process().Kill();
-}
-
 }

@@ -1,228 +1,364 @@
-// The Services page end to end: the built saver's Setup sheet against Wine's registry and services.
-#include "SetupSheetFixture.h"
-
+// The Services page and its add dialog end to end: the built saver's Setup sheet against Wine's
+// registry and service manager, with three probe services installed for the suite. Where Wine
+// cannot go (an unreachable server, the browse-for-computer dialog) the page and the dialog run
+// inside this program, with the service seam and the browse seam set by the test.
+#include "FakeServiceApi.h"
+#include "ProbeService.h"
+#include "config/CAddServicesDlg.h"
+#include "config/CServicesPage.h"
+#include "config/ComputerBrowser.h"
+#include "framework/CPropertySheet.h"
 #include "res/resource.h"
+#include "tests/driver/SetupSession.h"
+#include "tests/driver/TestRegistry.h"
 #include "tests/driver/UiDriver.h"
 
-#include <algorithm>
+#include <commctrl.h>
+#include <gtest/gtest.h>
 
-using namespace ConfigDriver;
+#include <algorithm>
+#include <memory>
+#include <set>
+#include <thread>
 
 namespace {
 
-const std::wstring kRunning = L"AAA Quorvane Probe";
-const std::wstring kStopped = L"AAA Quorvane Probe Two";
-const std::wstring kGamma = L"Quorvane Probe Gamma";
+using namespace TestRegistry;
+using Rows = std::vector<std::pair<std::wstring, std::wstring>>;
+using Names = std::vector<std::wstring>;
+// One display name is the beginning of another, and one of that pair is stopped.
+const std::wstring kRunning = L"AAA Quorvane Probe", kStopped = L"AAA Quorvane Probe Two",
+                   kGamma = L"Quorvane Probe Gamma";
+const std::wstring kRunningKey = L"QvCfgRunning", kStoppedKey = L"QvCfgStopped", kGammaKey = L"QvCfgGamma";
+const Names kFiveServers = {L"ROW0", L"ROW1", L"ROW2", L"ROW3", L"ROW4"};
+const Names kFiveKeys = {kRunningKey, kStoppedKey, kGammaKey, kRunningKey, kStoppedKey};
 
-void ExpectStored(const std::vector<std::wstring>& servers, const std::vector<std::wstring>& services)
+class ServicesPage : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        s_probes.emplace_back(new ProbeService(kRunningKey, kRunning));
+        s_probes.emplace_back(new ProbeService(kStoppedKey, kStopped));
+        s_probes.emplace_back(new ProbeService(kGammaKey, kGamma));
+        s_probes[0]->Start();
+        s_probes[2]->Start();
+    }
+    static void TearDownTestSuite() { s_probes.clear(); }
+    void SetUp() override
+    {
+        ASSERT_TRUE(s_probes[1]->Installed() && s_probes[0]->WaitForState(SERVICE_RUNNING) &&
+                    s_probes[2]->WaitForState(SERVICE_RUNNING));
+        DeleteSettings();
+    }
+    void TearDown() override
+    {
+        m_setup.Process().Kill();
+        DeleteSettings();
+    }
+    bool OpenServicesTab() { return m_setup.Open() && (m_page = m_setup.ShowTab(L"Services")) != nullptr; }
+    Rows PageRows() const { return SetupSession::Rows(GetDlgItem(m_page, IDC_SERVICE_LIST)); }
+    bool Enabled(int id) const { return IsWindowEnabled(GetDlgItem(m_page, id)) != FALSE; }
+    bool Select(int row, UINT state) const
+    {
+        return UiDriver::SetListViewItemState(GetDlgItem(m_page, IDC_SERVICE_LIST), row, state, LVIS_SELECTED);
+    }
+    // Opens the add dialog (posted: the page runs its modal loop before it returns).
+    HWND OpenAddDialog() const
+    {
+        UiDriver::ClickButton(m_page, IDC_ADD);
+        return m_setup.WaitForOtherWindow(L"#32770", L"Services");
+    }
+    // Ends the add dialog, once the page is done with what it handed back.
+    bool CloseAddDialog(HWND dialog, int button) const
+    {
+        return SetupSession::EndDialog(dialog, button) &&
+               SendMessageTimeoutW(m_page, WM_NULL, 0, 0, SMTO_NORMAL, SetupSession::kTimeout, nullptr);
+    }
+    static void ExpectStored(const Names& servers, const Names& services)
+    {
+        EXPECT_TRUE(ReadStoredList(L"SavedServers").wellFormed && ReadStoredList(L"SavedServices").wellFormed);
+        EXPECT_EQ(ReadStoredList(L"SavedServers").entries, servers);
+        EXPECT_EQ(ReadStoredList(L"SavedServices").entries, services);
+    }
+
+    static std::vector<std::unique_ptr<ProbeService>> s_probes;
+    SetupSession m_setup;
+    HWND m_page = nullptr;
+};
+
+std::vector<std::unique_ptr<ProbeService>> ServicesPage::s_probes;
+
+TEST_F(ServicesPage, NothingSavedListsActiveServicesAddListsEveryOneSortedAndOkStoresTheActiveOnes)
 {
-    const StoredList storedServers = ReadStoredList(L"SavedServers");
-    const StoredList storedServices = ReadStoredList(L"SavedServices");
-    EXPECT_TRUE(storedServers.wellFormed);
-    EXPECT_TRUE(storedServices.wellFormed);
-    EXPECT_EQ(storedServers.entries, servers);
-    EXPECT_EQ(storedServices.entries, services);
-}
-
-}
-
-class ServicesPage : public SetupSheetFixture {};
-
-TEST_F(ServicesPage, NothingSavedListsActiveLocalServicesAndOkStoresThemAll)
-{
-    OpenServicesTab();
+    ASSERT_TRUE(OpenServicesTab());
     const std::wstring computer = ComputerName();
-    const std::vector<ServiceEntry> active = LocalServices(SERVICE_WIN32, SERVICE_ACTIVE);
-    std::vector<Row> expected;
-    std::vector<std::wstring> keys;
-    for (const ServiceEntry& service : active) {
-        expected.push_back({computer, service.display});
+    Rows expected;
+    Names keys;
+    for (const ServiceEntry& service : LocalServices(SERVICE_WIN32, SERVICE_ACTIVE)) {
+        expected.emplace_back(computer, service.display);
         keys.push_back(service.key);
     }
-    const std::vector<Row> rows = Rows(m_page);
-    EXPECT_EQ(rows, expected);
-    EXPECT_NE(std::find(rows.begin(), rows.end(), Row{computer, kRunning}), rows.end());
-    EXPECT_EQ(std::find(rows.begin(), rows.end(), Row{computer, kStopped}), rows.end());
-    EXPECT_FALSE(IsItemEnabled(m_page, IDC_REMOVE));
-
-    CloseSheet(IDOK);
-    ExpectStored(std::vector<std::wstring>(keys.size(), computer), keys);
+    EXPECT_EQ(PageRows(), expected);
+    EXPECT_FALSE(Enabled(IDC_REMOVE));
+    HWND dialog = OpenAddDialog();
+    ASSERT_NE(dialog, nullptr);
+    HWND list = GetDlgItem(dialog, IDC_AVAILABLE_LIST);
+    EXPECT_EQ(UiDriver::WindowText(GetDlgItem(dialog, IDC_SERVER_EDIT)), computer);
+    std::multiset<std::pair<std::wstring, bool>> all;
+    for (const ServiceEntry& service : LocalServices(SERVICE_WIN32, SERVICE_STATE_ALL))
+        all.emplace(service.display, false);
+    auto items = SetupSession::ListItems(list);
+    EXPECT_EQ((std::multiset<std::pair<std::wstring, bool>>(items.begin(), items.end())), all);
+    for (size_t i = 1; i < items.size(); ++i)
+        EXPECT_LE(lstrcmpiW(items[i - 1].first.c_str(), items[i].first.c_str()), 0) << "not sorted at " << i;
+    UiDriver::PressButton(dialog, IDC_SELECT_ALL);
+    items = SetupSession::ListItems(list);
+    EXPECT_TRUE(std::all_of(items.begin(), items.end(), [](const auto& item) { return item.second; }));
+    UiDriver::PressButton(dialog, IDC_SELECT_RUNNING);
+    // Other services of the prefix may run as well; the probes are the ones whose state is known.
+    items = SetupSession::ListItems(list);
+    const std::set<std::pair<std::wstring, bool>> shown(items.begin(), items.end());
+    for (const auto& probe : {std::make_pair(kRunning, true), {kStopped, false}, {kGamma, true}})
+        EXPECT_EQ(shown.count(probe), 1u) << probe.first.c_str();
+    ASSERT_TRUE(CloseAddDialog(dialog, IDCANCEL));
+    EXPECT_EQ(PageRows(), expected);
+    EXPECT_FALSE(m_setup.ApplyEnabled()) << "a cancelled add marked the page modified";
+    ASSERT_TRUE(CloseAddDialog(OpenAddDialog(), IDOK));
+    EXPECT_EQ(PageRows(), expected);
+    EXPECT_TRUE(m_setup.ApplyEnabled());
+    EXPECT_TRUE(m_setup.Close(IDOK));
+    ExpectStored(Names(keys.size(), computer), keys);
 }
 
-TEST_F(ServicesPage, SavedPairsShowTheirDisplayNamesAndCancelStoresNothing)
+TEST_F(ServicesPage, RemovalsKeepTheOtherRowsInOrderAndAnAppliedOneShortensTheCountList)
 {
-    const std::wstring computer = ComputerName();
-    SaveLists({computer, L"ELSEWHERE"}, {s_stopped->Name(), s_alsoRunning->Name()});
-    OpenServicesTab();
-    EXPECT_EQ(Rows(m_page), (std::vector<Row>{{computer, kStopped}, {L"ELSEWHERE", kGamma}}));
-    CloseSheet(IDCANCEL);
-    ExpectStored({computer, L"ELSEWHERE"}, {s_stopped->Name(), s_alsoRunning->Name()});
+    const struct {
+        const char* what;
+        std::vector<int> selected; // -1: "All"; -2: "All", then every row unselected without a click
+        std::vector<int> kept;
+        int button;
+        LRESULT countChoices;
+    } removals[] = {{"rows one and three of five", {1, 3}, {0, 2, 4}, IDOK, 3},
+                    {"all of them", {-1}, {}, IDOK, 17},
+                    {"nothing selected only marks the page modified", {-2}, {0, 1, 2, 3, 4}, IDOK, 5},
+                    {"a removal cancelled stores nothing", {0}, {1, 2, 3, 4}, IDCANCEL, 0}};
+    const std::wstring displays[5] = {kRunning, kStopped, kGamma, kRunning, kStopped};
+    for (const auto& removal : removals) {
+        SCOPED_TRACE(removal.what);
+        SaveLists(kFiveServers, kFiveKeys);
+        ASSERT_TRUE(OpenServicesTab());
+        if (removal.selected[0] < 0)
+            UiDriver::PressButton(m_page, IDC_SELECT_ALL);
+        for (int row = 0; row < 5 && removal.selected[0] == -2; ++row)
+            ASSERT_TRUE(Select(row, 0));
+        for (int row : removal.selected)
+            ASSERT_TRUE(row < 0 || Select(row, LVIS_SELECTED));
+        ASSERT_FALSE(m_setup.ApplyEnabled());
+        UiDriver::PressButton(m_page, IDC_REMOVE);
+        Rows rows;
+        Names servers, keys;
+        for (int row : removal.kept) {
+            rows.emplace_back(kFiveServers[row], displays[row]);
+            servers.push_back(kFiveServers[row]);
+            keys.push_back(kFiveKeys[row]);
+        }
+        EXPECT_EQ(PageRows(), rows);
+        EXPECT_FALSE(Enabled(IDC_REMOVE));
+        EXPECT_TRUE(m_setup.ApplyEnabled());
+        if (removal.button == IDOK) {
+            EXPECT_TRUE(m_setup.Apply());
+            EXPECT_EQ(SendMessageW(GetDlgItem(m_setup.ShowTab(L"Display"), IDC_COUNT_COMBO), CB_GETCOUNT, 0, 0),
+                      removal.countChoices);
+        }
+        EXPECT_TRUE(m_setup.Close(removal.button));
+        removal.button == IDOK ? ExpectStored(servers, keys) : ExpectStored(kFiveServers, kFiveKeys);
+        DeleteSettings();
+    }
 }
 
-TEST_F(ServicesPage, AddingSkipsExactDuplicatesAndPutsNewPairsAtTheirDialogIndices)
+TEST_F(ServicesPage, AddingSkipsExactDuplicatesPutsNewPairsAtTheirDialogIndicesAndDropsAVanishedOne)
 {
+    ProbeService gone(L"QvCfgGone", L"Quorvane Probe Gone");
     const std::wstring computer = ComputerName();
     std::wstring lower = computer;
     CharLowerW(&lower[0]);
-    ASSERT_NE(lower, computer);
-    SaveLists({computer, lower}, {s_stopped->Name(), s_running->Name()});
-    OpenServicesTab();
-    ASSERT_FALSE(IsItemEnabled(m_sheet, kApplyId));
-
+    ASSERT_TRUE(gone.Installed() && lower != computer);
+    SaveLists({computer, lower}, {kStoppedKey, kRunningKey});
+    ASSERT_TRUE(OpenServicesTab());
     HWND dialog = OpenAddDialog();
     ASSERT_NE(dialog, nullptr);
-    for (const std::wstring& name : {kRunning, kStopped, kGamma}) {
-        const int item = ListIndexOf(dialog, name);
-        ASSERT_GE(item, 0);
-        SendDlgItemMessageW(dialog, IDC_AVAILABLE_LIST, LB_SETSEL, TRUE, item);
-    }
-    CloseAddDialog(dialog, IDOK);
-
+    const auto items = SetupSession::ListItems(GetDlgItem(dialog, IDC_AVAILABLE_LIST));
+    for (size_t i = 0; i < items.size(); ++i)
+        if (std::set<std::wstring>{kRunning, kStopped, kGamma, L"Quorvane Probe Gone"}.count(items[i].first))
+            SendDlgItemMessageW(dialog, IDC_AVAILABLE_LIST, LB_SETSEL, TRUE, static_cast<LPARAM>(i));
+    ASSERT_TRUE(CloseAddDialog(dialog, IDOK));
     // The pair that differs only in the server's letter case is new; the exact one is not.
-    EXPECT_EQ(Rows(m_page),
-              (std::vector<Row>{{computer, kRunning}, {computer, kStopped}, {computer, kGamma}, {lower, kRunning}}));
-    EXPECT_TRUE(IsItemEnabled(m_sheet, kApplyId));
-    CloseSheet(IDOK);
-    ExpectStored({computer, computer, computer, lower},
-                 {s_running->Name(), s_stopped->Name(), s_alsoRunning->Name(), s_running->Name()});
-}
-
-TEST_F(ServicesPage, AddedPairWhoseServiceIsGoneByApplyIsLeftOutOfBothLists)
-{
-    ProbeService gone(L"QvCfgGone", L"Quorvane Probe Gone");
-    ASSERT_TRUE(gone.Installed());
-    const std::wstring computer = ComputerName();
-    SaveLists({computer}, {s_running->Name()});
-    OpenServicesTab();
-    HWND dialog = OpenAddDialog();
-    ASSERT_NE(dialog, nullptr);
-    for (const std::wstring& name : {std::wstring(L"Quorvane Probe Gone"), kGamma}) {
-        const int item = ListIndexOf(dialog, name);
-        ASSERT_GE(item, 0);
-        SendDlgItemMessageW(dialog, IDC_AVAILABLE_LIST, LB_SETSEL, TRUE, item);
-    }
-    CloseAddDialog(dialog, IDOK);
-    ASSERT_EQ(Rows(m_page).size(), 3u);
+    EXPECT_EQ(PageRows(), (Rows{{computer, kRunning},
+                                {computer, kStopped},
+                                {computer, kGamma},
+                                {computer, L"Quorvane Probe Gone"},
+                                {lower, kRunning}}));
     // Its key name was never known, so once the server no longer knows it there is nothing to store.
     ASSERT_TRUE(gone.Remove());
-    CloseSheet(IDOK);
-    ExpectStored({computer, computer}, {s_alsoRunning->Name(), s_running->Name()});
-}
-
-TEST_F(ServicesPage, RemovingRowsOneAndThreeOfFiveKeepsTheOthersInOrder)
-{
-    SaveLists({L"ROW0", L"ROW1", L"ROW2", L"ROW3", L"ROW4"},
-              {s_running->Name(), s_stopped->Name(), s_alsoRunning->Name(), s_running->Name(), s_stopped->Name()});
-    OpenServicesTab();
-    ASSERT_EQ(Rows(m_page).size(), 5u);
-    ASSERT_TRUE(SelectRow(m_page, 1, true));
-    ASSERT_TRUE(SelectRow(m_page, 3, true));
-    UiDriver::PressButton(m_page, IDC_REMOVE);
-
-    EXPECT_EQ(Rows(m_page), (std::vector<Row>{{L"ROW0", kRunning}, {L"ROW2", kGamma}, {L"ROW4", kStopped}}));
-    EXPECT_FALSE(IsItemEnabled(m_page, IDC_REMOVE));
-    EXPECT_TRUE(IsItemEnabled(m_sheet, kApplyId));
-    CloseSheet(IDOK);
-    ExpectStored({L"ROW0", L"ROW2", L"ROW4"}, {s_running->Name(), s_alsoRunning->Name(), s_stopped->Name()});
-}
-
-TEST_F(ServicesPage, AllThenRemoveEmptiesTheListAndTheStoredLists)
-{
-    const std::wstring computer = ComputerName();
-    SaveLists({computer, computer, computer}, {s_running->Name(), s_stopped->Name(), s_alsoRunning->Name()});
-    OpenServicesTab();
-    UiDriver::PressButton(m_page, IDC_SELECT_ALL);
-    EXPECT_TRUE(IsItemEnabled(m_page, IDC_REMOVE));
-    EXPECT_TRUE(IsSelectedRow(m_page, 0) && IsSelectedRow(m_page, 1) && IsSelectedRow(m_page, 2));
-    UiDriver::PressButton(m_page, IDC_REMOVE);
-    EXPECT_TRUE(Rows(m_page).empty());
-    CloseSheet(IDOK);
-    ExpectStored({}, {});
-}
-
-TEST_F(ServicesPage, RemoveWithNothingSelectedOnlyMarksModifiedAndDisablesItself)
-{
-    const std::wstring computer = ComputerName();
-    SaveLists({computer, computer}, {s_running->Name(), s_stopped->Name()});
-    OpenServicesTab();
-    // "A&ll" enables the button; a selection cleared without a click leaves it enabled.
-    UiDriver::PressButton(m_page, IDC_SELECT_ALL);
-    ASSERT_TRUE(SelectRow(m_page, 0, false));
-    ASSERT_TRUE(SelectRow(m_page, 1, false));
-    ASSERT_TRUE(IsItemEnabled(m_page, IDC_REMOVE));
-    ASSERT_FALSE(IsItemEnabled(m_sheet, kApplyId));
-
-    UiDriver::PressButton(m_page, IDC_REMOVE);
-    EXPECT_EQ(Rows(m_page).size(), 2u);
-    EXPECT_FALSE(IsItemEnabled(m_page, IDC_REMOVE));
-    EXPECT_TRUE(IsItemEnabled(m_sheet, kApplyId));
-    UiDriver::PressButton(m_page, IDC_SELECT_NONE);
-    EXPECT_FALSE(IsSelectedRow(m_page, 0) || IsSelectedRow(m_page, 1));
-    CloseSheet(IDCANCEL);
-    ExpectStored({computer, computer}, {s_running->Name(), s_stopped->Name()});
+    EXPECT_TRUE(m_setup.Close(IDOK));
+    ExpectStored({computer, computer, computer, lower}, {kRunningKey, kStoppedKey, kGammaKey, kRunningKey});
 }
 
 TEST_F(ServicesPage, UnevenOrBrokenStoredListsOpenAsSoundRowsAndStoreEqualLists)
 {
-    const std::wstring computer = ComputerName();
-    const std::wstring running = s_running->Name();
-    const std::wstring stopped = s_stopped->Name();
-    struct Case {
+    const std::wstring computer = ComputerName(), nul(1, L'\0');
+    const std::wstring two = computer + nul + computer + nul, running = kRunningKey + nul, stopped = kStoppedKey + nul;
+    const struct {
         const char* what;
         std::wstring servers;
         std::wstring services;
-        std::vector<Row> rows;
-        DWORD type = REG_MULTI_SZ;
-        bool strayByte = false;
+        Names kept;
+        DWORD type;
+        bool strayByte;
+    } cases[] = {
+        {"more services than servers",
+         computer + nul + nul,
+         running + stopped + nul,
+         {kRunningKey},
+         REG_MULTI_SZ,
+         false},
+        {"more servers than services",
+         computer + nul + L"ELSEWHERE" + nul + computer + nul + nul,
+         stopped + nul,
+         {kStoppedKey},
+         REG_MULTI_SZ,
+         false},
+        {"an empty entry in the middle", two + nul, running + nul + stopped + nul, {kRunningKey}, REG_MULTI_SZ, false},
+        {"two entries and a stray byte", two, running + stopped, {kRunningKey, kStoppedKey}, REG_MULTI_SZ, true},
+        {"two entries and a stray byte, as binary",
+         two,
+         running + stopped,
+         {kRunningKey, kStoppedKey},
+         REG_BINARY,
+         true},
     };
-    const std::wstring nul(1, L'\0');
-    const std::vector<Case> cases = {
-        {"more services than servers", computer + nul + nul, running + nul + stopped + nul + nul,
-         {{computer, kRunning}}},
-        {"more servers than services", computer + nul + L"ELSEWHERE" + nul + computer + nul + nul,
-         stopped + nul + nul, {{computer, kStopped}}},
-        {"an empty entry in the middle", computer + nul + computer + nul + nul,
-         running + nul + nul + stopped + nul + nul, {{computer, kRunning}}},
-        {"two entries and a stray byte", computer + nul + computer + nul, running + nul + stopped + nul,
-         {{computer, kRunning}, {computer, kStopped}}, REG_MULTI_SZ, true},
-        {"two entries and a stray byte, as binary", computer + nul + computer + nul, running + nul + stopped + nul,
-         {{computer, kRunning}, {computer, kStopped}}, REG_BINARY, true},
-    };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         DeleteSettings();
         SaveRawList(L"SavedServers", c.servers, c.type, c.strayByte);
         SaveRawList(L"SavedServices", c.services, c.type, c.strayByte);
-        OpenServicesTab();
-        EXPECT_EQ(Rows(m_page), c.rows);
-        CloseSheet(IDOK);
-        std::vector<std::wstring> servers, services;
-        for (const Row& row : c.rows) {
-            servers.push_back(row.server);
-            services.push_back(row.service == kRunning ? running : stopped);
-        }
-        ExpectStored(servers, services);
+        ASSERT_TRUE(OpenServicesTab());
+        Rows expected;
+        for (const std::wstring& key : c.kept)
+            expected.emplace_back(computer, key == kRunningKey ? kRunning : kStopped);
+        EXPECT_EQ(PageRows(), expected);
+        EXPECT_TRUE(m_setup.Close(IDOK));
+        ExpectStored(Names(c.kept.size(), computer), c.kept);
     }
 }
 
-TEST_F(ServicesPage, TwoThousandSavedPairsAllListAndOkStoresThemUnchanged)
+const wchar_t* const kUnreachable = L"NOWHERE";
+// The test's choice in the browse-for-computer dialog; null cancels it.
+const wchar_t* g_chosenComputer = nullptr;
+
+BOOL ChooseComputer(HWND, CString& computerName)
 {
-    const std::wstring computer = ComputerName();
-    const ProbeService* const cycle[] = {s_running.get(), s_stopped.get(), s_alsoRunning.get()};
-    const std::wstring displays[] = {kRunning, kStopped, kGamma};
-    std::vector<std::wstring> servers(2000, computer), services;
-    std::vector<Row> expected;
-    for (int i = 0; i < 2000; ++i) {
-        services.push_back(cycle[i % 3]->Name());
-        expected.push_back({computer, displays[i % 3]});
-    }
-    SaveLists(servers, services);
-    OpenServicesTab();
-    EXPECT_EQ(Rows(m_page), expected);
-    // Each row opens its server's manager to look up its key name: about 9 ms a row under Wine.
-    UiDriver::ClickButton(m_sheet, IDOK);
-    DWORD code = 99;
-    ASSERT_TRUE(m_saver.WaitForExit(120000, &code)) << "the sheet did not close";
-    EXPECT_EQ(code, 0u);
-    ExpectStored(servers, services);
+    if (g_chosenComputer != nullptr)
+        computerName = g_chosenComputer;
+    return g_chosenComputer != nullptr;
 }
+
+class ConfigSeams : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES};
+        InitCommonControlsEx(&controls);
+        DeleteSettings();
+        m_fake.openSCManager = [this](LPCWSTR machine, LPCWSTR database, DWORD access) -> SC_HANDLE {
+            m_machines.push_back(machine != nullptr ? machine : L"");
+            if (machine == nullptr || lstrcmpiW(machine, kUnreachable) != 0)
+                return RealServiceApi().openSCManager(machine, database, access);
+            SetLastError(RPC_S_SERVER_UNAVAILABLE);
+            return nullptr;
+        };
+    }
+    void TearDown() override
+    {
+        CurrentComputerBrowser() = &BrowseNetworkComputer;
+        DeleteSettings();
+    }
+    // Runs the modal loop on a thread of its own while the test drives its window, then ends it.
+    template <class Modal, class Drive> void RunModal(Modal modal, LPCWSTR caption, Drive drive)
+    {
+        std::thread loop(modal);
+        HWND window = nullptr;
+        UiDriver::WaitFor(
+            [&] {
+                return (window = UiDriver::FindProcessWindow(GetCurrentProcessId(), L"#32770", caption)) != nullptr;
+            },
+            SetupSession::kTimeout);
+        if (window != nullptr)
+            drive(window);
+        EXPECT_TRUE(window != nullptr && SetupSession::EndDialog(window, IDOK));
+        loop.join();
+    }
+
+    FakeServiceApi m_fake;
+    std::vector<std::wstring> m_machines;
+};
+
+TEST_F(ConfigSeams, ApplyKeepsPairsOfAnUnreachableServerAndOfAFailedLookup)
+{
+    const std::vector<ServiceEntry> local = LocalServices(SERVICE_WIN32, SERVICE_STATE_ALL);
+    ASSERT_GE(local.size(), 2u);
+    const std::wstring computer = ComputerName();
+    const std::vector<std::wstring> servers = {computer, kUnreachable, computer, computer};
+    const std::vector<std::wstring> services = {local[0].key, L"QvOnlyThere", L"QvNoSuchService", local[1].key};
+    SaveLists(servers, services);
+    CServicesPage page;
+    CPropertySheet sheet(L"Setup", nullptr, 0);
+    sheet.AddPage(&page);
+    RunModal([&sheet] { sheet.DoModal(); }, L"Setup",
+             [&](HWND window) {
+                 HWND pageWindow = reinterpret_cast<HWND>(SendMessageW(window, PSM_GETCURRENTPAGEHWND, 0, 0));
+                 EXPECT_EQ(SetupSession::Rows(GetDlgItem(pageWindow, IDC_SERVICE_LIST)),
+                           (std::vector<std::pair<std::wstring, std::wstring>>{{computer, local[0].display},
+                                                                               {kUnreachable, L""},
+                                                                               {computer, L""},
+                                                                               {computer, local[1].display}}));
+             });
+    EXPECT_NE(std::find(m_machines.begin(), m_machines.end(), kUnreachable), m_machines.end());
+    EXPECT_EQ(ReadStoredList(L"SavedServers").entries, servers);
+    EXPECT_EQ(ReadStoredList(L"SavedServices").entries, services);
+}
+
+TEST_F(ConfigSeams, BrowsedComputerRefillsTheListAndAnUnreachableOneEmptiesIt)
+{
+    CurrentComputerBrowser() = &ChooseComputer;
+    CAddServicesDlg dialog(nullptr);
+    RunModal([&dialog] { dialog.DoModal(); }, L"Services",
+             [&](HWND window) {
+                 const auto browse = [&](const wchar_t* chosen) {
+                     g_chosenComputer = chosen;
+                     m_machines.clear();
+                     UiDriver::PressButton(window, IDC_BROWSE_SERVER);
+                     return UiDriver::WindowText(GetDlgItem(window, IDC_SERVER_EDIT));
+                 };
+                 HWND list = GetDlgItem(window, IDC_AVAILABLE_LIST);
+                 UiDriver::PressButton(window, IDC_SELECT_ALL);
+                 const auto all = SetupSession::ListItems(list);
+                 EXPECT_EQ(browse(nullptr), ComputerName());
+                 EXPECT_EQ(SetupSession::ListItems(list), all) << "a cancelled browse refilled the list";
+                 // Wine opens its own manager for any name, so the other computer lists the same services.
+                 EXPECT_EQ(browse(L"ELSEWHERE"), L"ELSEWHERE");
+                 EXPECT_EQ(m_machines, std::vector<std::wstring>{L"ELSEWHERE"});
+                 const auto refilled = SetupSession::ListItems(list);
+                 EXPECT_EQ(refilled.size(), all.size());
+                 EXPECT_TRUE(
+                     std::none_of(refilled.begin(), refilled.end(), [](const auto& item) { return item.second; }));
+                 EXPECT_EQ(browse(kUnreachable), kUnreachable);
+                 EXPECT_TRUE(SetupSession::ListItems(list).empty());
+                 UiDriver::PressButton(window, IDC_SELECT_RUNNING);
+             });
+    EXPECT_EQ(CString(dialog.m_strServer), kUnreachable);
+    EXPECT_TRUE(dialog.m_arrChosen.IsEmpty());
+    EXPECT_TRUE(dialog.m_bChanged);
+}
+
+} // namespace

@@ -4,34 +4,9 @@
 
 #include <commctrl.h>
 
-namespace {
-const DWORD kTimeout = 20000;
-
-struct WindowSearch {
-    DWORD process;
-    LPCWSTR className;
-    HWND except;
-    HWND found;
-};
-
-BOOL CALLBACK MatchWindow(HWND window, LPARAM param)
+bool SetupSession::Open(const std::wstring& arguments)
 {
-    auto* search = reinterpret_cast<WindowSearch*>(param);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner != search->process || window == search->except || !IsWindowVisible(window))
-        return TRUE;
-    if (search->className != nullptr && UiDriver::ClassName(window) != search->className)
-        return TRUE;
-    search->found = window;
-    return FALSE;
-}
-}
-
-bool SetupSession::Open()
-{
-    const std::wstring command = UiDriver::Quoted(UiDriver::PathFromEnvironment("QSS_SCR")) + L" /c";
-    if (!m_saver.Start(command))
+    if (!m_saver.Start(UiDriver::Quoted(UiDriver::PathFromEnvironment("QSS_SCR")) + L" " + arguments))
         return false;
     m_sheet = m_saver.WaitForWindow(L"#32770", L"Setup", kTimeout);
     return m_sheet != nullptr && Page() != nullptr;
@@ -42,51 +17,61 @@ HWND SetupSession::Page() const
     return reinterpret_cast<HWND>(SendMessageW(m_sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
 }
 
-bool SetupSession::ShowTab(const std::wstring& label) const
+HWND SetupSession::ShowTab(const std::wstring& label) const
 {
     HWND tabs = FindWindowExW(m_sheet, nullptr, WC_TABCONTROLW, nullptr);
-    const int count = static_cast<int>(SendMessageW(tabs, TCM_GETITEMCOUNT, 0, 0));
-    for (int i = 0; i < count; ++i)
-        if (UiDriver::TabText(tabs, i) == label) {
-            SendMessageW(m_sheet, PSM_SETCURSEL, static_cast<WPARAM>(i), 0);
-            return true;
-        }
-    return false;
-}
-
-bool SetupSession::ApplyEnabled() const
-{
-    return IsWindowEnabled(GetDlgItem(m_sheet, kApplyButton)) != FALSE;
-}
-
-void SetupSession::Press(int id) const
-{
-    UiDriver::ClickButton(m_sheet, id);
+    for (int i = 0; i < static_cast<int>(SendMessageW(tabs, TCM_GETITEMCOUNT, 0, 0)); ++i)
+        if (UiDriver::TabText(tabs, i) == label && SendMessageW(m_sheet, PSM_SETCURSEL, i, 0))
+            return Page();
+    return nullptr;
 }
 
 bool SetupSession::Apply() const
 {
-    Press(kApplyButton);
-    for (int i = 0; i < 200 && ApplyEnabled(); ++i)
-        Sleep(25);
-    return !ApplyEnabled();
+    UiDriver::ClickButton(m_sheet, kApplyButton);
+    return UiDriver::WaitFor([this] { return !ApplyEnabled(); }, kTimeout);
 }
 
 bool SetupSession::Close(int id)
 {
-    Press(id);
+    UiDriver::ClickButton(m_sheet, id);
     DWORD code = 99;
     return m_saver.WaitForExit(kTimeout, &code) && code == 0;
 }
 
-HWND SetupSession::WaitForOtherWindow(LPCWSTR className, DWORD timeoutMs) const
+HWND SetupSession::WaitForOtherWindow(LPCWSTR className, LPCWSTR caption, DWORD timeoutMs) const
 {
-    for (DWORD waited = 0; waited <= timeoutMs; waited += 50) {
-        WindowSearch search = {m_saver.Id(), className, m_sheet, nullptr};
-        EnumWindows(&MatchWindow, reinterpret_cast<LPARAM>(&search));
-        if (search.found != nullptr)
-            return search.found;
-        Sleep(50);
+    // A window the program opens lies above the sheet, so once it shows it is the first match.
+    HWND found = nullptr;
+    const auto shows = [&] {
+        found = UiDriver::FindProcessWindow(m_saver.Id(), className, caption);
+        return found != nullptr && found != m_sheet;
+    };
+    return UiDriver::WaitFor(shows, timeoutMs) ? found : nullptr;
+}
+
+bool SetupSession::EndDialog(HWND dialog, int button)
+{
+    UiDriver::ClickButton(dialog, button);
+    return UiDriver::WaitFor([dialog] { return !IsWindow(dialog); }, kTimeout);
+}
+
+std::vector<std::pair<std::wstring, std::wstring>> SetupSession::Rows(HWND list)
+{
+    std::vector<std::pair<std::wstring, std::wstring>> rows;
+    for (int i = 0; i < static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)); ++i)
+        rows.emplace_back(UiDriver::ListViewText(list, i, 0), UiDriver::ListViewText(list, i, 1));
+    return rows;
+}
+
+std::vector<std::pair<std::wstring, bool>> SetupSession::ListItems(HWND listBox)
+{
+    std::vector<std::pair<std::wstring, bool>> items;
+    for (int i = 0; i < static_cast<int>(SendMessageW(listBox, LB_GETCOUNT, 0, 0)); ++i) {
+        wchar_t text[1024] = {};
+        // The platform carries a list box's text across processes itself.
+        SendMessageW(listBox, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text));
+        items.emplace_back(text, SendMessageW(listBox, LB_GETSEL, i, 0) > 0);
     }
-    return nullptr;
+    return items;
 }

@@ -2,24 +2,19 @@
 
 #include <string>
 
-// Points the prefix's http open command at the recorder program (or any command) for its
-// lifetime, and reads what the recorder received.
+// Points the prefix's http open command at the recorder program (or any command), and reads what
+// the recorder received.
 class UrlRecorder {
 public:
     UrlRecorder();
-    ~UrlRecorder();
-    UrlRecorder(const UrlRecorder&) = delete;
-    UrlRecorder& operator=(const UrlRecorder&) = delete;
 
     bool Ready() const { return m_ready; }
     // Replaces the open command, e.g. with a program that does not exist.
-    bool SetCommand(const std::wstring& command);
-    // What the recorder wrote, once it has written lines lines (or after 10 s).
+    bool SetCommand(const std::wstring& command) const;
+    // What the recorder wrote, once it has written that many lines (or after 10 s).
     std::string Recorded(size_t lines) const;
-    void Clear() const;
 
 private:
     bool m_ready = false;
     std::wstring m_record;
-    std::wstring m_original;
 };
