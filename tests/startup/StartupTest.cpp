@@ -8,6 +8,8 @@
 #include <shlwapi.h>
 
 #include <algorithm>
+#include <cstring>
+#include <set>
 
 namespace {
 
@@ -60,20 +62,48 @@ TEST(Startup, PreviewWithoutAUsableParentEndsCleanly)
     EXPECT_EQ(code, 0u);
 }
 
-TEST(Startup, RefusedBeforeWindows2000WhateverTheSwitchAndAnUnknownSwitchShowsTheWholeLine)
+TEST(Startup, FullScreenShowsTheIntroAndAKeyEndsIt)
 {
-    const std::wstring sorry = L"Sorry! This software requieres Windows 2000 or later.", unknown = L"/a \"two words\"";
-    const struct {
-        const wchar_t* version;
-        std::wstring arguments, text;
-    } starts[] = {{L"win98", L"/s", sorry}, {L"nt40", L"/c", sorry}, {L"win2k", unknown, SaverCommand(unknown)}};
-    for (const auto& start : starts) {
-        SCOPED_TRACE(std::string(start.version, start.version + lstrlenW(start.version)));
-        SHSetValueW(HKEY_CURRENT_USER, kAppDefaults, L"Version", REG_SZ, start.version,
-                    (lstrlenW(start.version) + 1) * sizeof(wchar_t));
-        ExpectMessageBox(start.arguments, start.text, start.text == sorry);
-    }
+    TestProcess saver;
+    ASSERT_TRUE(saver.Start(SaverCommand(L"/s")));
+    // The intro's many colours in the middle of the screen, however slowly an emulated program comes up.
+    const int x = GetSystemMetrics(SM_CXSCREEN) / 2, y = GetSystemMetrics(SM_CYSCREEN) / 2;
+    EXPECT_TRUE(UiDriver::WaitFor(
+        [&] {
+            const std::vector<COLORREF> pixels = UiDriver::CaptureScreen({x - 60, y - 60, x + 60, y + 60});
+            return std::set<COLORREF>(pixels.begin(), pixels.end()).size() > 8;
+        },
+        90000, 100));
+    UiDriver::PressKey(VK_SPACE);
+    DWORD code = 99;
+    ASSERT_TRUE(saver.WaitForExit(60000, &code));
+    EXPECT_EQ(code, 0u);
+}
+
+// One start under each emulated system version; the 32-bit stage picks its rows by name.
+struct VersionStart {
+    const char* version;
+    const wchar_t* arguments;
+    bool refused;
+};
+
+class Version : public ::testing::TestWithParam<VersionStart> {};
+
+TEST_P(Version, RefusedBeforeWindows2000WhateverTheSwitchElseAnUnknownSwitchShowsTheWholeLine)
+{
+    const VersionStart& start = GetParam();
+    const std::wstring version(start.version, start.version + strlen(start.version));
+    SHSetValueW(HKEY_CURRENT_USER, kAppDefaults, L"Version", REG_SZ, version.c_str(),
+                static_cast<DWORD>((version.size() + 1) * sizeof(wchar_t)));
+    ExpectMessageBox(start.arguments,
+                     start.refused ? L"Sorry! This software requieres Windows 2000 or later." : SaverCommand(start.arguments),
+                     start.refused);
     SHDeleteKeyW(HKEY_CURRENT_USER, kAppDefaults);
 }
+
+INSTANTIATE_TEST_SUITE_P(Startup, Version,
+                         ::testing::Values(VersionStart{"win98", L"/s", true}, VersionStart{"nt40", L"/c", true},
+                                           VersionStart{"win2k", L"/a \"two words\"", false}),
+                         [](const ::testing::TestParamInfo<VersionStart>& info) { return info.param.version; });
 
 } // namespace
