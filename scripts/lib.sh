@@ -94,6 +94,11 @@ unregister_qemu_i386() {
 # Two trees: build/ for 64-bit Windows with every test, build/x86 for the 32-bit product only,
 # which the 64-bit tests inspect and start. Both products land in build/dist/<x64|x86>/.
 build_all() {
+  # A tree keeps the compiler it was first configured with: one made before the 32-bit build took the
+  # win32 thread model starts afresh.
+  if [ -f "$BUILD/x86/CMakeCache.txt" ] && ! grep -qs 'g++-win32"' "$BUILD"/x86/CMakeFiles/*/CMakeCXXCompiler.cmake; then
+    rm -rf "$BUILD/x86"
+  fi
   cmake -S "$ROOT" -B "$BUILD/x86" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-i686.cmake" \
     -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DSAVER_DIST_DIR="$BUILD/dist" >/dev/null
   cmake --build "$BUILD/x86" -j"$(nproc)" --target QuorvaneSaver
