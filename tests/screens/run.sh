@@ -9,13 +9,18 @@ CASES='SaverWindow.TheIntroIsCentredThenGivesWayToLinesInStateColours:SaverWindo
 RUN_DIR="$(dirname "$TESTS")/test-run/screens"
 mkdir -p "$RUN_DIR"
 trap stop_wine EXIT
-init_prefix "$RUN_DIR/prefix"
 
 status=0
+booted=0
 for run in "640x480 $CASES" "3840x2160 $CASES" "1824x768 SaverWindow.ASecondMonitor*"; do
   size=${run%% *}
   echo "== $size"
   start_xvfb "$size"
+  # Booted on this run's own display: its windows must not come up over the other tests'.
+  if [ "$booted" = 0 ]; then
+    init_prefix "$RUN_DIR/prefix"
+    booted=1
+  fi
   # The first process starts the prefix's services, which keep its output: keep that one quiet.
   wine "$TESTS/prefix_keeper.exe" </dev/null >/dev/null 2>&1 &
   wait_for_prefix_process services.exe
