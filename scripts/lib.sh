@@ -140,6 +140,14 @@ init_prefix() {
   wineserver -w
 }
 
+# Brings up the prefix's server and system services under a quiet program of ours (in the test
+# programs' folder given): the services inherit the first Wine process's output, and a caller's pipe
+# would otherwise stay open until the whole run ends.
+keep_prefix_up() {
+  wine "$1/prefix_keeper.exe" </dev/null >/dev/null 2>&1 &
+  wait_for_prefix_process services.exe
+}
+
 # Waits (up to 30 s) until a process of this prefix runs the named program.
 wait_for_prefix_process() {
   local p

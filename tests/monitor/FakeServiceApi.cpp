@@ -30,9 +30,7 @@ BOOL WINAPI EnumHook(SC_HANDLE manager, DWORD type, DWORD state, LPENUM_SERVICE_
     if (Faulted(Call::EnumServicesStatus, manager))
         return FALSE;
     s_active->enumSizes.push_back(size);
-    return s_active->enumServicesStatus
-               ? s_active->enumServicesStatus(size, needed, count)
-               : RealServiceApi().enumServicesStatus(manager, type, state, buffer, size, needed, count, resume);
+    return RealServiceApi().enumServicesStatus(manager, type, state, buffer, size, needed, count, resume);
 }
 
 BOOL WINAPI DisplayNameHook(SC_HANDLE manager, LPCWSTR name, LPWSTR buffer, LPDWORD length)

@@ -39,7 +39,6 @@ public:
     static HANDLE FakeProcess() { return reinterpret_cast<HANDLE>(0x5C0003); }
 
     std::function<SC_HANDLE(LPCWSTR, LPCWSTR, DWORD)> openSCManager;
-    std::function<BOOL(DWORD size, LPDWORD needed, LPDWORD count)> enumServicesStatus;
     std::function<SC_HANDLE(SC_HANDLE, LPCWSTR, DWORD)> openService;
     std::function<BOOL(LPQUERY_SERVICE_CONFIGW, DWORD, LPDWORD)> queryServiceConfig;
     std::function<BOOL(SERVICE_STATUS_PROCESS &)> queryServiceStatusEx;

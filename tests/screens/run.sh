@@ -21,9 +21,7 @@ for run in "640x480 $CASES" "3840x2160 $CASES" "1824x768 SaverWindow.ASecondMoni
     init_prefix "$RUN_DIR/prefix"
     booted=1
   fi
-  # The first process starts the prefix's services, which keep its output: keep that one quiet.
-  wine "$TESTS/prefix_keeper.exe" </dev/null >/dev/null 2>&1 &
-  wait_for_prefix_process services.exe
+  keep_prefix_up "$TESTS"
   wine "$TESTS/saver_tests.exe" --gtest_filter="${run#* }" </dev/null || status=1
   stop_wine
 done

@@ -12,8 +12,7 @@ trap stop_wine EXIT
 start=$SECONDS
 start_xvfb
 init_prefix "$RUN_DIR/prefix"
-wine "$TESTS/prefix_keeper.exe" </dev/null >/dev/null 2>&1 &
-wait_for_prefix_process services.exe
+keep_prefix_up "$TESTS"
 echo "prefix booted in $((SECONDS - start)) s"
 
 status=0
