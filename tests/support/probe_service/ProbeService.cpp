@@ -1,39 +1,30 @@
 #include "ProbeService.h"
 
-ProbeService::ProbeService(const std::wstring &name, const std::wstring &displayName, DWORD type,
-                           const std::vector<std::wstring> &hostedNames)
-    : m_name(name)
-{
-    m_manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
-    if (m_manager == nullptr)
-        return;
-    std::wstring command = L"\"" + ProbePath() + L"\"";
-    if (hostedNames.empty())
-        command += L" " + name;
-    for (const std::wstring &hosted : hostedNames)
-        command += L" " + hosted;
-    m_service =
-        CreateServiceW(m_manager, name.c_str(), displayName.c_str(), SERVICE_ALL_ACCESS, type, SERVICE_DEMAND_START,
-                       SERVICE_ERROR_IGNORE, command.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr);
-    if (m_service == nullptr && GetLastError() == ERROR_SERVICE_EXISTS) {
-        m_service = OpenServiceW(m_manager, name.c_str(), SERVICE_ALL_ACCESS);
-    }
-}
+namespace {
 
-ProbeService::~ProbeService()
-{
-    Remove();
-    if (m_manager != nullptr)
-        CloseServiceHandle(m_manager);
-}
-
-std::wstring ProbeService::ProbePath()
+// The probe program beside the running executable.
+std::wstring ProbePath()
 {
     wchar_t path[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, path, MAX_PATH);
     std::wstring result = path;
     result.erase(result.find_last_of(L'\\') + 1);
     return result + L"probe_service.exe";
+}
+
+} // namespace
+
+ProbeService::ProbeService(const std::wstring &name, const std::wstring &displayName) : m_name(name)
+{
+    const SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
+    const std::wstring command = L"\"" + ProbePath() + L"\" " + name;
+    m_service = CreateServiceW(manager, name.c_str(), displayName.c_str(), SERVICE_ALL_ACCESS,
+                               SERVICE_WIN32_OWN_PROCESS, SERVICE_DEMAND_START, SERVICE_ERROR_IGNORE, command.c_str(),
+                               nullptr, nullptr, nullptr, nullptr, nullptr);
+    if (m_service == nullptr && GetLastError() == ERROR_SERVICE_EXISTS)
+        m_service = OpenServiceW(manager, name.c_str(), SERVICE_ALL_ACCESS);
+    // The service handle outlives the manager it came from.
+    CloseServiceHandle(manager);
 }
 
 SERVICE_STATUS_PROCESS ProbeService::Status()

@@ -5,13 +5,11 @@
 #include <string>
 #include <vector>
 
-// One service installed from the probe program for a test, stopped and removed when destroyed.
+// One own-process service installed from the probe program for a test, stopped and removed when destroyed.
 class ProbeService {
 public:
-    // hostedNames: every service the probe process hosts (this one included); empty means this one only.
-    ProbeService(const std::wstring &name, const std::wstring &displayName, DWORD type = SERVICE_WIN32_OWN_PROCESS,
-                 const std::vector<std::wstring> &hostedNames = {});
-    ~ProbeService();
+    ProbeService(const std::wstring &name, const std::wstring &displayName);
+    ~ProbeService() { Remove(); }
     ProbeService(const ProbeService &) = delete;
     ProbeService &operator=(const ProbeService &) = delete;
 
@@ -24,11 +22,7 @@ public:
     SERVICE_STATUS_PROCESS Status();
     bool Remove();
 
-    // The probe program beside the running executable.
-    static std::wstring ProbePath();
-
 private:
     std::wstring m_name;
-    SC_HANDLE m_manager = nullptr;
     SC_HANDLE m_service = nullptr;
 };

@@ -1,14 +1,160 @@
 #include "FakeServiceApi.h"
+#include "ProbeService.h"
 #include "monitor/CMonitoredService.h"
+#include "monitor/CServiceManager.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace {
+
+std::map<std::wstring, DWORD> Enumerate(CServiceManager &manager, DWORD type, DWORD state)
+{
+    std::map<std::wstring, DWORD> found;
+    std::unique_ptr<BYTE[]> block;
+    DWORD count = 0;
+    if (manager.EnumServices(type, state, block, count))
+        for (const auto *record = reinterpret_cast<const ENUM_SERVICE_STATUSW *>(block.get()); count-- > 0; ++record)
+            found[record->lpServiceName] = record->ServiceStatus.dwServiceType;
+    return found;
+}
+
+// Running probes with long, non-ASCII display names, so the active list outgrows two enumeration
+// steps, and a stopped probe with the longest names the system allows.
+TEST(ServiceManager, ListsAndNamesOfRealServices)
+{
+    std::vector<std::unique_ptr<ProbeService>> probes;
+    std::map<std::wstring, std::wstring> names;
+    for (int i = 0; i < 72; ++i) {
+        const std::wstring key = L"QvBulk" + std::to_wstring(100 + i);
+        std::wstring display = L"Quorvane sonde \u00e9t\u00e9 \u03a9 \u6f22 " + key;
+        display.resize(250, L'\u00e0');
+        probes.push_back(std::make_unique<ProbeService>(key, display));
+        ASSERT_TRUE(probes.back()->Start());
+        names[key] = display;
+    }
+    const std::wstring longKey = L"QvLong" + std::wstring(250, L'k');
+    names[longKey] = L"Quorvane \u00fc" + std::wstring(246, L'd');
+    probes.push_back(std::make_unique<ProbeService>(longKey, names[longKey]));
+    ASSERT_TRUE(probes.back()->Installed());
+
+    CServiceManager manager;
+    ASSERT_TRUE(manager.Open(nullptr, nullptr, GENERIC_READ));
+    FakeServiceApi seam;
+    const auto active = Enumerate(manager, SERVICE_WIN32, SERVICE_ACTIVE);
+    // One fixed step at a time, whatever else the manager lists: 16384, 32768, 49152 bytes and on.
+    ASSERT_GE(seam.enumSizes.size(), 3u) << "the active list should need more than 32768 bytes";
+    for (size_t i = 0; i < seam.enumSizes.size(); ++i)
+        EXPECT_EQ(seam.enumSizes[i], 16384u * (i + 1));
+    const auto all = Enumerate(manager, SERVICE_WIN32, SERVICE_STATE_ALL);
+    const auto drivers = Enumerate(manager, SERVICE_DRIVER, SERVICE_STATE_ALL);
+    EXPECT_EQ(active.count(longKey), 0u);
+    EXPECT_EQ(all.count(longKey), 1u);
+    for (const auto &[name, type] : all) {
+        EXPECT_NE(type & SERVICE_WIN32, 0u);
+        EXPECT_EQ(drivers.count(name), 0u);
+    }
+
+    for (const auto &[key, display] : names) {
+        EXPECT_EQ(active.count(key), key == longKey ? 0u : 1u);
+        CString text;
+        EXPECT_TRUE(manager.GetDisplayName(key.c_str(), text));
+        EXPECT_EQ(std::wstring(text), display);
+        EXPECT_TRUE(manager.GetKeyName(display.c_str(), text));
+        EXPECT_EQ(std::wstring(text), key);
+    }
+    CString text = L"left over";
+    EXPECT_FALSE(manager.GetKeyName(L"No service is called this", text));
+    EXPECT_TRUE(text.IsEmpty());
+    text = L"left over";
+    EXPECT_FALSE(manager.GetDisplayName(L"QvNoSuchService", text));
+    EXPECT_TRUE(text.IsEmpty());
+}
+
+TEST(ServiceManager, EveryManagerOpenedIsClosedOnce)
+{
+    FakeServiceApi seam;
+    {
+        CServiceManager never, closed, reopened;
+        ASSERT_TRUE(closed.Open(nullptr, nullptr, GENERIC_READ));
+        EXPECT_TRUE(closed.Close());
+        EXPECT_FALSE(closed.Close());
+        ASSERT_TRUE(reopened.Open(nullptr, nullptr, GENERIC_READ));
+        ASSERT_TRUE(reopened.Open(nullptr, nullptr, GENERIC_READ));
+    }
+    EXPECT_EQ(seam.managersOpened, 3);
+    EXPECT_EQ(seam.managerHandlesClosed, 3);
+}
+
+// A monitored service opened the way the saver opens it, through a manager closed right after.
+std::unique_ptr<CMonitoredService> OpenMonitored(const std::wstring &name)
+{
+    CServiceManager manager;
+    auto service = std::make_unique<CMonitoredService>();
+    if (!manager.Open(nullptr, L"ServicesActive", GENERIC_READ) || !service->Open(manager, name.c_str()))
+        return nullptr;
+    return service;
+}
+
+DWORD WorkingSetUnits(DWORD processId)
+{
+    PROCESS_MEMORY_COUNTERS counters = {};
+    const HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, processId);
+    GetProcessMemoryInfo(process, &counters, sizeof(counters));
+    CloseHandle(process);
+    return static_cast<DWORD>(counters.WorkingSetSize / 1000);
+}
+
+// Shares are process times over this clock's time, so it must count the same 100-ns units.
+TEST(MonitoredService, ClockCountsHundredNanosecondUnits)
+{
+    const auto own = [] {
+        LARGE_INTEGER count, frequency;
+        QueryPerformanceCounter(&count);
+        QueryPerformanceFrequency(&frequency);
+        return static_cast<ULONGLONG>(static_cast<long double>(count.QuadPart) * 10000000 / frequency.QuadPart);
+    };
+    const ULONGLONG outerStart = own(), start = RealServiceApi().monotonicTime(), innerStart = own();
+    Sleep(200);
+    const ULONGLONG innerEnd = own(), end = RealServiceApi().monotonicTime(), outerEnd = own();
+    EXPECT_GE(end - start + 2, innerEnd - innerStart);
+    EXPECT_LE(end - start, outerEnd - outerStart + 2);
+}
+
+// The real status, name and process reach the line; a service deleted while shown leaks no handle.
+TEST(MonitoredService, RunningProbeShowsItsNameAndWorkingSetAndItsDeletionLeaksNoHandle)
+{
+    FakeServiceApi seam;
+    {
+        auto probe = std::make_unique<ProbeService>(L"QvOwnProbe", L"Quorvane own probe \u00e9");
+        ASSERT_TRUE(probe->Start());
+        auto service = OpenMonitored(L"QvOwnProbe");
+        ASSERT_NE(service, nullptr);
+        EXPECT_EQ(std::wstring(service->m_displayName), L"Quorvane own probe \u00e9");
+        const DWORD before = WorkingSetUnits(probe->Status().dwProcessId);
+        ASSERT_TRUE(service->Refresh(TRUE));
+        const DWORD after = WorkingSetUnits(probe->Status().dwProcessId);
+        EXPECT_EQ(service->m_statusText, L"Running");
+        EXPECT_GE(service->m_memory, std::min(before, after));
+        EXPECT_LE(service->m_memory, std::max(before, after));
+        EXPECT_GT(service->m_memory, 0u);
+        EXPECT_EQ(service->m_cpu, 0.0f);
+        EXPECT_FALSE(service->m_shortLine);
+        probe.reset();
+        // Whatever the manager answers for a service marked for deletion, the call must be safe.
+        service->Refresh(FALSE);
+        EXPECT_EQ(seam.processesOpened, seam.processesClosed);
+    }
+    EXPECT_EQ(seam.servicesOpened, seam.serviceHandlesClosed);
+    EXPECT_EQ(seam.managersOpened, seam.managerHandlesClosed);
+}
 
 using Call = FakeServiceApi::Call;
 constexpr ULONGLONG kSecond = 10000000;
@@ -34,10 +180,6 @@ protected:
     void SetUp() override
     {
         m_seam.openService = [](SC_HANDLE, LPCWSTR, DWORD) { return FakeServiceApi::FakeService(); };
-        m_seam.queryServiceConfig = [](LPQUERY_SERVICE_CONFIGW, DWORD, LPDWORD) {
-            SetLastError(ERROR_ACCESS_DENIED);
-            return FALSE;
-        };
         m_seam.queryServiceStatusEx = [this](SERVICE_STATUS_PROCESS &status) {
             status = {m_type, m_step.state, 0, 0, 0, 0, 0, m_step.processId, 0};
             return TRUE;
@@ -56,7 +198,10 @@ protected:
             return TRUE;
         };
         m_seam.clock = [this] { return m_clock; };
-        m_seam.fault = [this](Call call, HANDLE) { return m_step.fails == call ? ERROR_ACCESS_DENIED : 0u; };
+        // The configuration is never readable: the line goes without a display name.
+        m_seam.fault = [this](Call call, HANDLE) {
+            return call == Call::QueryServiceConfig || m_step.fails == call ? ERROR_ACCESS_DENIED : 0u;
+        };
     }
 
     void Run(const std::vector<Step> &steps, BOOL local = TRUE)
@@ -119,7 +264,12 @@ TEST_F(ScriptedService, StepsGiveTheirTextsMemoryAndShare)
          {FALSE, kRunning, 1234, 92000000, kSecond, {}, TRUE, L"Running", 1234, 10, FALSE},
          {FALSE, SERVICE_STOPPED, 0, 0, kSecond, {}, TRUE, L"Stopped", 0, 0, TRUE},
          {FALSE, kRunning, 4343, 300000, kSecond, {}, TRUE, L"Running", 4343, 0, TRUE},
-         {FALSE, kRunning, 4343, 1300000, kSecond, {}, TRUE, L"Running", 4343, 10, TRUE}}};
+         {FALSE, kRunning, 4343, 1300000, kSecond, {}, TRUE, L"Running", 4343, 10, TRUE}},
+        // A pending service's process is measured; continue and pause pending share the text of unknown codes.
+        {{TRUE, SERVICE_STOP_PENDING, 1234, 0, kSecond, {}, TRUE, L"Stopping", 1234, 0, FALSE},
+         {FALSE, SERVICE_PAUSE_PENDING, 1234, 0, kSecond, {}, TRUE, L"Unknown", 1234, 0, FALSE},
+         {FALSE, SERVICE_CONTINUE_PENDING, 1234, 0, kSecond, {}, TRUE, L"Unknown", 1234, 0, FALSE},
+         {FALSE, 99, 1234, 0, kSecond, {}, TRUE, L"Unknown", 1234, 0, FALSE}}};
     for (const auto &steps : scenarios)
         Run(steps);
 }
