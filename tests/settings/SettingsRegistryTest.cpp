@@ -1,4 +1,3 @@
-#include "settings/CRegistryKey.h"
 #include "settings/CSaverSettings.h"
 #include "tests/driver/TestRegistry.h"
 
@@ -53,20 +52,10 @@ CSaverSettings Defaults()
     s.OtherColor = 0x00FF0000;
     s.ServicesCount = 5;
     std::memset(s.CustomColors, 0, sizeof(s.CustomColors));
-    s.LogFont = {-21,
-                 0,
-                 0,
-                 0,
-                 FW_NORMAL,
-                 0,
-                 0,
-                 0,
-                 ANSI_CHARSET,
-                 OUT_STROKE_PRECIS,
-                 CLIP_STROKE_PRECIS,
-                 DRAFT_QUALITY,
-                 VARIABLE_PITCH | FF_SWISS,
-                 L"Arial"};
+    // clang-format off
+    s.LogFont = {-21, 0, 0, 0, FW_NORMAL, 0, 0, 0, ANSI_CHARSET, OUT_STROKE_PRECIS, CLIP_STROKE_PRECIS, DRAFT_QUALITY,
+                 VARIABLE_PITCH | FF_SWISS, L"Arial"};
+    // clang-format on
     s.ServerName = TestRegistry::ComputerName().c_str();
     return s;
 }
@@ -168,29 +157,6 @@ TEST(SettingsRegistry, StoredValuesGiveTheirFieldsAndMissingOnesTheirDefaults)
         differs(expected);
         EXPECT_EQ(Fields(loaded), Fields(expected)) << "row " << row++;
     }
-    TestRegistry::DeleteSettings();
-}
-
-TEST(SettingsRegistry, WritersStoreTheFormatsTheReaderTakes)
-{
-    CStringArray services;
-    services.Add(L"Spooler");
-    services.Add(L"Eventlog");
-    const LOGFONTW font = Courier(-33, 0);
-    {
-        CRegistryKey key;
-        ASSERT_TRUE(key.Open(HKEY_CURRENT_USER, CSaverSettings::KeyPath(), KEY_WRITE));
-        EXPECT_TRUE(key.WriteDword(L"PausedColor", 0x00778899));
-        EXPECT_TRUE(key.WriteBinary(L"LogFont", &font, 92));
-        EXPECT_TRUE(key.WriteStringList(L"SavedServices", services));
-        EXPECT_TRUE(key.WriteStringList(L"SavedServers", CStringArray()));
-    }
-    using Value = TestRegistry::Value;
-    EXPECT_EQ(TestRegistry::Get(L"PausedColor"), (Value{true, REG_DWORD, {0x99, 0x88, 0x77, 0x00}}));
-    EXPECT_EQ(TestRegistry::Get(L"LogFont"), (Value{true, REG_BINARY, Of(&font, 92)}));
-    EXPECT_EQ(TestRegistry::Get(L"SavedServices"),
-              (Value{true, REG_MULTI_SZ, Chars(std::wstring(L"Spooler\0Eventlog\0", 18))}));
-    EXPECT_EQ(TestRegistry::Get(L"SavedServers"), (Value{true, REG_MULTI_SZ, {0, 0}}));
     TestRegistry::DeleteSettings();
 }
 
