@@ -27,9 +27,6 @@ struct Case {
     std::vector<std::wstring> managers;
     BOOL result;
     std::optional<Call> fails = std::nullopt;
-    DWORD type = REG_MULTI_SZ;
-    // Both lists without their closing NUL and with a stray byte after the last entry.
-    bool odd = false;
 };
 
 const wchar_t *const kA = L"QvListAlpha";
@@ -37,7 +34,6 @@ const wchar_t *const kB = L"QvListBeta";
 const wchar_t *const kMissing = L"QvListNoSuchService";
 // Wine opens the local manager for any name, so only the seam can make a server fail.
 const wchar_t *const kUnreachable = L"QvUnreachable";
-const DWORD kSz = REG_MULTI_SZ;
 
 // clang-format off
 const Case kCases[] = {
@@ -55,8 +51,6 @@ const Case kCases[] = {
      {{L"@", kA, true}}, {L"@", kUnreachable}, FALSE},
     {"more servers", {L"@", L"QvSecondHost"}, {kA}, {{L"@", kA, true}}, {L"@"}, TRUE},
     {"more services", {L"QvOnlyHost"}, {kB, kA}, {{L"QvOnlyHost", kB, false}}, {L"QvOnlyHost"}, TRUE},
-    {"odd multi-string", {L"@", L"@"}, {kB, kA}, {{L"@", kB, true}, {L"@", kA, true}}, {L"@"}, TRUE, {}, kSz, true},
-    {"odd binary", {L"@", L"@"}, {kB, kA}, {{L"@", kB, true}, {L"@", kA, true}}, {L"@"}, TRUE, {}, REG_BINARY, true},
 };
 // clang-format on
 
@@ -74,12 +68,12 @@ std::wstring Name(std::wstring text)
     return at == std::wstring::npos ? text : text.replace(at, 1, computer);
 }
 
-void Save(LPCWSTR value, const std::vector<std::wstring> &names, const Case &c)
+std::vector<std::wstring> Names(const std::vector<std::wstring> &texts)
 {
-    std::wstring characters;
-    for (const std::wstring &name : names)
-        characters += Name(name) + L'\0';
-    TestRegistry::SaveRawList(value, c.odd ? characters : characters + L'\0', c.type, c.odd);
+    std::vector<std::wstring> names;
+    for (const std::wstring &text : texts)
+        names.push_back(Name(text));
+    return names;
 }
 
 class MonitoredList : public ::testing::TestWithParam<Case> {};
@@ -93,8 +87,7 @@ TEST_P(MonitoredList, SavedPairsGiveTheirEntriesThroughOneManagerAServer)
     const Case &c = GetParam();
     SCOPED_TRACE(c.what);
     TestRegistry::DeleteSettings();
-    Save(L"SavedServers", c.servers, c);
-    Save(L"SavedServices", c.services, c);
+    TestRegistry::SaveLists(Names(c.servers), Names(c.services));
     std::vector<std::wstring> managers;
     FakeServiceApi seam;
     seam.fault = [&c](Call call, HANDLE) { return c.fails == call ? DWORD{ERROR_ACCESS_DENIED} : 0; };
@@ -114,9 +107,6 @@ TEST_P(MonitoredList, SavedPairsGiveTheirEntriesThroughOneManagerAServer)
                 expected.emplace_back(Name(server), active.key, local);
         else
             expected.emplace_back(Name(server), service, local);
-    std::vector<std::wstring> asked;
-    for (const std::wstring &manager : c.managers)
-        asked.push_back(Name(manager));
 
     CMonitoredList list;
     EXPECT_EQ(list.Build(), c.result);
@@ -125,7 +115,7 @@ TEST_P(MonitoredList, SavedPairsGiveTheirEntriesThroughOneManagerAServer)
         entries.emplace_back(std::wstring(list.GetAt(i)->m_server), std::wstring(list.GetAt(i)->GetServiceName()),
                              list.GetAt(i)->m_local != FALSE);
     EXPECT_EQ(entries, expected);
-    EXPECT_EQ(managers, asked);
+    EXPECT_EQ(managers, Names(c.managers));
     EXPECT_EQ(seam.managerHandlesClosed, seam.managersOpened) << "managers are closed after the build";
     TestRegistry::DeleteSettings();
 }

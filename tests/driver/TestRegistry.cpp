@@ -8,6 +8,15 @@
 
 namespace TestRegistry {
 
+namespace {
+
+CString KeyOrSettings(LPCWSTR key)
+{
+    return key != nullptr ? CString(key) : CSaverSettings::KeyPath();
+}
+
+} // namespace
+
 std::wstring ComputerName()
 {
     wchar_t name[MAX_COMPUTERNAME_LENGTH + 1] = {};
@@ -28,8 +37,7 @@ std::vector<ServiceEntry> LocalServices(DWORD type, DWORD state)
                             static_cast<DWORD>(buffer.size()), &needed, &count, &resume)) {
         const auto* records = reinterpret_cast<const ENUM_SERVICE_STATUSW*>(buffer.data());
         for (DWORD i = 0; i < count; ++i)
-            services.push_back({records[i].lpServiceName, records[i].lpDisplayName,
-                                records[i].ServiceStatus.dwCurrentState});
+            services.push_back({records[i].lpServiceName, records[i].lpDisplayName});
     }
     CloseServiceHandle(manager);
     return services;
@@ -40,15 +48,14 @@ void DeleteSettings()
     SHDeleteKeyW(HKEY_CURRENT_USER, CSaverSettings::KeyPath());
 }
 
-bool Set(LPCWSTR name, DWORD type, const void* data, size_t size)
+bool Set(LPCWSTR name, DWORD type, const void* data, size_t size, LPCWSTR key, HKEY root)
 {
-    HKEY key = nullptr;
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, CSaverSettings::KeyPath(), 0, nullptr, 0, KEY_WRITE, nullptr, &key,
-                        nullptr) != 0)
+    HKEY opened = nullptr;
+    if (RegCreateKeyExW(root, KeyOrSettings(key), 0, nullptr, 0, KEY_WRITE, nullptr, &opened, nullptr) != 0)
         return false;
     const bool set =
-        RegSetValueExW(key, name, 0, type, static_cast<const BYTE*>(data), static_cast<DWORD>(size)) == 0;
-    RegCloseKey(key);
+        RegSetValueExW(opened, name, 0, type, static_cast<const BYTE*>(data), static_cast<DWORD>(size)) == 0;
+    RegCloseKey(opened);
     return set;
 }
 
@@ -66,7 +73,8 @@ void SaveRawList(LPCWSTR name, const std::wstring& characters, DWORD type, bool 
 
 void SaveLists(const std::vector<std::wstring>& servers, const std::vector<std::wstring>& services)
 {
-    for (const auto& [name, entries] : {std::make_pair(L"SavedServers", servers), std::make_pair(L"SavedServices", services)}) {
+    for (const auto& [name, entries] :
+         {std::make_pair(L"SavedServers", servers), std::make_pair(L"SavedServices", services)}) {
         std::wstring characters;
         for (const std::wstring& entry : entries)
             characters += entry + L'\0';
@@ -74,19 +82,25 @@ void SaveLists(const std::vector<std::wstring>& servers, const std::vector<std::
     }
 }
 
-Value Get(LPCWSTR name)
+Value Get(LPCWSTR name, LPCWSTR key, HKEY root)
 {
     Value value;
-    HKEY key;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, CSaverSettings::KeyPath(), 0, KEY_READ, &key) != 0)
+    HKEY opened;
+    if (RegOpenKeyExW(root, KeyOrSettings(key), 0, KEY_READ, &opened) != 0)
         return value;
     DWORD size = 0;
-    if (RegQueryValueExW(key, name, nullptr, &value.type, nullptr, &size) == 0) {
+    if (RegQueryValueExW(opened, name, nullptr, &value.type, nullptr, &size) == 0) {
         value.bytes.resize(size);
-        value.present = RegQueryValueExW(key, name, nullptr, &value.type, value.bytes.data(), &size) == 0;
+        value.present = RegQueryValueExW(opened, name, nullptr, &value.type, value.bytes.data(), &size) == 0;
     }
-    RegCloseKey(key);
+    RegCloseKey(opened);
     return value;
+}
+
+std::wstring Value::Text() const
+{
+    const std::wstring units(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / sizeof(wchar_t));
+    return units.substr(0, units.find(L'\0'));
 }
 
 DWORD GetDword(LPCWSTR name)
@@ -102,7 +116,6 @@ StoredList ReadStoredList(LPCWSTR name)
 {
     StoredList list;
     const Value value = Get(name);
-    list.present = value.present;
     if (!value.present || value.type != REG_MULTI_SZ || value.bytes.size() % sizeof(wchar_t) != 0)
         return list;
     const std::wstring characters(reinterpret_cast<const wchar_t*>(value.bytes.data()),

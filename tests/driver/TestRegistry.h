@@ -7,7 +7,7 @@
 #include <vector>
 
 // The settings key and the service manager as a test sets them up and reads them back: the one
-// place the tests touch the registry and list services.
+// place the tests touch the registry and list services. Set and Get take another key when given one.
 namespace TestRegistry {
 
 struct Value {
@@ -18,10 +18,11 @@ struct Value {
     {
         return present == other.present && type == other.type && bytes == other.bytes;
     }
+    // The bytes as a string, up to its first NUL.
+    std::wstring Text() const;
 };
 
 struct StoredList {
-    bool present = false;
     // REG_MULTI_SZ of non-empty entries and one closing NUL, nothing after it.
     bool wellFormed = false;
     std::vector<std::wstring> entries;
@@ -30,7 +31,6 @@ struct StoredList {
 struct ServiceEntry {
     std::wstring key;
     std::wstring display;
-    DWORD state;
 };
 
 std::wstring ComputerName();
@@ -39,13 +39,14 @@ std::vector<ServiceEntry> LocalServices(DWORD type, DWORD state);
 
 void DeleteSettings();
 // A settings value of any type and size, as a hand-edited registry may hold it.
-bool Set(LPCWSTR name, DWORD type, const void* data, size_t size);
+bool Set(LPCWSTR name, DWORD type, const void* data, size_t size, LPCWSTR key = nullptr,
+         HKEY root = HKEY_CURRENT_USER);
 bool SetDword(LPCWSTR name, DWORD value);
 void SaveLists(const std::vector<std::wstring>& servers, const std::vector<std::wstring>& services);
 // The characters as given, embedded NULs included; a stray byte after them makes the size odd.
 void SaveRawList(LPCWSTR name, const std::wstring& characters, DWORD type = REG_MULTI_SZ, bool strayByte = false);
 
-Value Get(LPCWSTR name);
+Value Get(LPCWSTR name, LPCWSTR key = nullptr, HKEY root = HKEY_CURRENT_USER);
 // The value's four bytes, or 0xDEADBEEF when it is missing or of another size.
 DWORD GetDword(LPCWSTR name);
 StoredList ReadStoredList(LPCWSTR name);

@@ -1,5 +1,6 @@
 // The installer under Wine: silent install, a second install over the first, silent uninstall.
 #include "tests/driver/TestProcess.h"
+#include "tests/driver/TestRegistry.h"
 #include "tests/driver/UiDriver.h"
 
 #include <gtest/gtest.h>
@@ -11,31 +12,13 @@
 
 namespace {
 
+using TestRegistry::Get;
+using TestRegistry::Set;
+
 const wchar_t* const kDesktop = L"Control Panel\\Desktop";
 const wchar_t* const kSettingsKey = L"Software\\Zentrix\\ScreenSaver\\Quorvane Screen Saver";
 const wchar_t* const kUninstallKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\QuorvaneScreenSaver";
-const wchar_t* const kPrevious = L"C:\\windows\\system32\\previous.scr";
-
-std::wstring ReadString(HKEY root, LPCWSTR key, LPCWSTR name, REGSAM view = 0)
-{
-    wchar_t value[MAX_PATH] = {};
-    DWORD size = sizeof(value) - sizeof(wchar_t);
-    HKEY opened;
-    if (RegOpenKeyExW(root, key, 0, KEY_READ | view, &opened) != 0)
-        return L"<missing key>";
-    const LONG result = RegQueryValueExW(opened, name, nullptr, nullptr, reinterpret_cast<BYTE*>(value), &size);
-    RegCloseKey(opened);
-    return result == 0 ? value : L"<missing>";
-}
-
-void WriteString(HKEY root, LPCWSTR key, LPCWSTR name, const std::wstring& value)
-{
-    HKEY opened;
-    ASSERT_EQ(RegCreateKeyExW(root, key, 0, nullptr, 0, KEY_WRITE, nullptr, &opened, nullptr), 0);
-    RegSetValueExW(opened, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                   static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-    RegCloseKey(opened);
-}
+const wchar_t kPrevious[] = L"C:\\windows\\system32\\previous.scr";
 
 std::string Contents(const std::wstring& path)
 {
@@ -64,20 +47,20 @@ TEST(Installer, InstallsIntoTheSystemFolderAndUninstallPutsEverythingBack)
 {
     const std::wstring setup = UiDriver::PathFromEnvironment("QSS_SETUP");
     ASSERT_TRUE(PathFileExistsW(setup.c_str())) << "the installer is built by the scripts";
-    WriteString(HKEY_CURRENT_USER, kDesktop, L"SCRNSAVE.EXE", kPrevious);
-    WriteString(HKEY_CURRENT_USER, kSettingsKey, L"Probe", L"kept until uninstall");
+    ASSERT_TRUE(Set(L"SCRNSAVE.EXE", REG_SZ, kPrevious, sizeof(kPrevious), kDesktop));
+    ASSERT_TRUE(Set(L"Probe", REG_SZ, L"kept until uninstall", sizeof(L"kept until uninstall"), kSettingsKey));
 
     ASSERT_EQ(RunToEnd(UiDriver::Quoted(setup) + L" /S"), 0u);
     const std::string built = Contents(UiDriver::PathFromEnvironment("QSS_SCR"));
     ASSERT_FALSE(built.empty());
     EXPECT_EQ(Contents(InstalledSaver()), built) << "the 64-bit saver belongs in the 64-bit system folder";
-    EXPECT_EQ(ReadString(HKEY_CURRENT_USER, kDesktop, L"SCRNSAVE.EXE"), InstalledSaver());
+    EXPECT_EQ(Get(L"SCRNSAVE.EXE", kDesktop).Text(), InstalledSaver());
     BOOL active = FALSE;
     SystemParametersInfoW(SPI_GETSCREENSAVEACTIVE, 0, &active, 0);
     EXPECT_TRUE(active);
-    const std::wstring uninstall = ReadString(HKEY_LOCAL_MACHINE, kUninstallKey, L"UninstallString", KEY_WOW64_64KEY);
-    ASSERT_EQ(uninstall.front(), L'"');
-    EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, kUninstallKey, L"DisplayName", KEY_WOW64_64KEY), L"Quorvane Screen Saver");
+    const std::wstring uninstall = Get(L"UninstallString", kUninstallKey, HKEY_LOCAL_MACHINE).Text();
+    ASSERT_EQ(uninstall.substr(0, 1), L"\"");
+    EXPECT_EQ(Get(L"DisplayName", kUninstallKey, HKEY_LOCAL_MACHINE).Text(), L"Quorvane Screen Saver");
 
     // A second install over the first must not take itself for the saver to give back.
     ASSERT_EQ(RunToEnd(UiDriver::Quoted(setup) + L" /S"), 0u);
@@ -88,9 +71,9 @@ TEST(Installer, InstallsIntoTheSystemFolderAndUninstallPutsEverythingBack)
     std::wstring folder = uninstaller.substr(0, uninstaller.rfind(L'\\'));
     ASSERT_EQ(RunToEnd(UiDriver::Quoted(uninstaller) + L" /S _?=" + folder), 0u);
     EXPECT_FALSE(PathFileExistsW(InstalledSaver().c_str()));
-    EXPECT_EQ(ReadString(HKEY_CURRENT_USER, kDesktop, L"SCRNSAVE.EXE"), kPrevious);
-    EXPECT_EQ(ReadString(HKEY_CURRENT_USER, kSettingsKey, L"Probe"), L"<missing key>");
-    EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, kUninstallKey, L"DisplayName", KEY_WOW64_64KEY), L"<missing key>");
+    EXPECT_EQ(Get(L"SCRNSAVE.EXE", kDesktop).Text(), kPrevious);
+    EXPECT_FALSE(Get(L"Probe", kSettingsKey).present);
+    EXPECT_FALSE(Get(L"DisplayName", kUninstallKey, HKEY_LOCAL_MACHINE).present);
     DeleteFileW(uninstaller.c_str());
     RemoveDirectoryW(folder.c_str());
 }

@@ -30,7 +30,7 @@ public:
         OpenProcess,
         GetProcessTimes,
         GetProcessMemoryInfo,
-        CloseHandle,
+        CloseHandle
     };
 
     // Handles the scripts hand out; the platform never sees them.
@@ -54,12 +54,9 @@ public:
     std::wstring NameOf(SC_HANDLE service) const;
 
     // Handles given out and given back, and the buffer size of every enumeration.
-    int managersOpened = 0;
-    int managerHandlesClosed = 0;
-    int servicesOpened = 0;
-    int serviceHandlesClosed = 0;
-    int processesOpened = 0;
-    int processesClosed = 0;
+    int managersOpened = 0, managerHandlesClosed = 0;
+    int servicesOpened = 0, serviceHandlesClosed = 0;
+    int processesOpened = 0, processesClosed = 0;
     std::vector<DWORD> enumSizes;
     // The service handles still open, by the key name each was opened for, and the process handles.
     std::map<SC_HANDLE, std::wstring> openServices;
