@@ -84,17 +84,9 @@ void SaveLists(const std::vector<std::wstring>& servers, const std::vector<std::
 
 Value Get(LPCWSTR name, LPCWSTR key, HKEY root)
 {
-    Value value;
-    HKEY opened;
-    if (RegOpenKeyExW(root, KeyOrSettings(key), 0, KEY_READ, &opened) != 0)
-        return value;
-    DWORD size = 0;
-    if (RegQueryValueExW(opened, name, nullptr, &value.type, nullptr, &size) == 0) {
-        value.bytes.resize(size);
-        value.present = RegQueryValueExW(opened, name, nullptr, &value.type, value.bytes.data(), &size) == 0;
-    }
-    RegCloseKey(opened);
-    return value;
+    const std::map<std::wstring, Value> values = AllValues(key, root);
+    const auto found = values.find(name);
+    return found == values.end() ? Value() : found->second;
 }
 
 std::wstring Value::Text() const
@@ -107,7 +99,7 @@ DWORD GetDword(LPCWSTR name)
 {
     const Value value = Get(name);
     DWORD dword = 0xDEADBEEF;
-    if (value.present && value.bytes.size() == sizeof(dword))
+    if (value.bytes.size() == sizeof(dword))
         std::memcpy(&dword, value.bytes.data(), sizeof(dword));
     return dword;
 }
@@ -116,42 +108,35 @@ StoredList ReadStoredList(LPCWSTR name)
 {
     StoredList list;
     const Value value = Get(name);
-    if (!value.present || value.type != REG_MULTI_SZ || value.bytes.size() % sizeof(wchar_t) != 0)
+    if (value.type != REG_MULTI_SZ || value.bytes.size() % sizeof(wchar_t) != 0)
         return list;
     const std::wstring characters(reinterpret_cast<const wchar_t*>(value.bytes.data()),
                                   value.bytes.size() / sizeof(wchar_t));
-    // The empty list is a single NUL; otherwise every entry ends in NUL and one more NUL ends all.
-    if (characters == std::wstring(1, L'\0')) {
-        list.wellFormed = true;
-        return list;
-    }
-    size_t start = 0;
-    while (start < characters.size() && characters[start] != L'\0') {
-        const size_t end = characters.find(L'\0', start);
-        if (end == std::wstring::npos)
-            return list;
+    // Every entry ends in NUL and one more NUL ends them all; the empty list is that NUL alone.
+    size_t start = 0, end;
+    while ((end = characters.find(L'\0', start)) != std::wstring::npos && end > start) {
         list.entries.push_back(characters.substr(start, end - start));
         start = end + 1;
     }
-    list.wellFormed = !list.entries.empty() && start + 1 == characters.size();
+    list.wellFormed = start + 1 == characters.size() && characters[start] == L'\0';
     return list;
 }
 
-std::map<std::wstring, Value> AllValues()
+std::map<std::wstring, Value> AllValues(LPCWSTR key, HKEY root)
 {
     std::map<std::wstring, Value> values;
-    HKEY key;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, CSaverSettings::KeyPath(), 0, KEY_READ, &key) != 0)
+    HKEY opened;
+    if (RegOpenKeyExW(root, KeyOrSettings(key), 0, KEY_READ, &opened) != 0)
         return values;
     wchar_t name[256];
     std::vector<BYTE> data(4 * 1024 * 1024);
     for (DWORD i = 0;; ++i) {
         DWORD nameLength = 256, type = 0, size = static_cast<DWORD>(data.size());
-        if (RegEnumValueW(key, i, name, &nameLength, nullptr, &type, data.data(), &size) != 0)
+        if (RegEnumValueW(opened, i, name, &nameLength, nullptr, &type, data.data(), &size) != 0)
             break;
         values[name] = {true, type, std::vector<BYTE>(data.begin(), data.begin() + size)};
     }
-    RegCloseKey(key);
+    RegCloseKey(opened);
     return values;
 }
 

@@ -46,11 +46,12 @@ void SaveLists(const std::vector<std::wstring>& servers, const std::vector<std::
 // The characters as given, embedded NULs included; a stray byte after them makes the size odd.
 void SaveRawList(LPCWSTR name, const std::wstring& characters, DWORD type = REG_MULTI_SZ, bool strayByte = false);
 
+// The value by its name exactly as stored.
 Value Get(LPCWSTR name, LPCWSTR key = nullptr, HKEY root = HKEY_CURRENT_USER);
 // The value's four bytes, or 0xDEADBEEF when it is missing or of another size.
 DWORD GetDword(LPCWSTR name);
 StoredList ReadStoredList(LPCWSTR name);
-// Every value of the settings key.
-std::map<std::wstring, Value> AllValues();
+// Every value of the key, by its name as stored.
+std::map<std::wstring, Value> AllValues(LPCWSTR key = nullptr, HKEY root = HKEY_CURRENT_USER);
 
 }
