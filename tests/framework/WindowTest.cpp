@@ -99,21 +99,15 @@ private:
     int m_createResult;
 };
 
-void PumpUntilQuit(DWORD timeoutMs, bool *quit)
+// Runs the thread's messages until WM_QUIT or the timeout; true when WM_QUIT came.
+bool PumpUntilQuit(DWORD timeoutMs)
 {
-    const DWORD start = GetTickCount();
+    const UINT_PTR timeout = SetTimer(nullptr, 0, timeoutMs, nullptr);
     MSG msg;
-    *quit = false;
-    while (GetTickCount() - start < timeoutMs) {
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (msg.message == WM_QUIT) {
-                *quit = true;
-                return;
-            }
-            DispatchMessageW(&msg);
-        }
-        Sleep(5);
-    }
+    while (GetMessageW(&msg, nullptr, 0, 0) && !(msg.message == WM_TIMER && msg.wParam == timeout))
+        DispatchMessageW(&msg);
+    KillTimer(nullptr, timeout);
+    return msg.message == WM_QUIT;
 }
 
 TEST(Window, RefusedCreationFailsAndStillFreesTheObject)
@@ -143,9 +137,7 @@ TEST(Window, NothingTouchesAWindowObjectOnceItHasDeletedItself)
         SendMessageW(handle, messages[i], 0, 0);
         EXPECT_EQ(log, L"create;destroy;timer9;deleted;");
         EXPECT_FALSE(IsWindow(handle));
-        bool quit = false;
-        PumpUntilQuit(i == 2 ? 5000 : 100, &quit);
-        EXPECT_EQ(quit, i == 2) << "only the main window's end quits";
+        EXPECT_EQ(PumpUntilQuit(i == 2 ? 5000 : 100), i == 2) << "only the main window's end quits";
         EXPECT_EQ(app.m_pMainWnd, nullptr);
     }
     EXPECT_EQ(g_lateTouches, 0) << "a window object was touched after it deleted itself";
@@ -166,9 +158,7 @@ TEST(Window, NothingTouchesAWindowObjectOnceItHasDeletedItself)
         UnhookWindowsHookEx(hook);
         EXPECT_EQ(g_heardCommands, std::vector<WPARAM>{SC_RESTORE});
         PostMessageW(window, WM_KEYDOWN, VK_SPACE, 0);
-        bool quit = false;
-        PumpUntilQuit(20000, &quit);
-        EXPECT_TRUE(quit);
+        EXPECT_TRUE(PumpUntilQuit(20000));
     }
     EXPECT_EQ(g_lateTouches, 0) << "the saver's frame was touched after it deleted itself";
     RemoveVectoredExceptionHandler(handler);
