@@ -31,9 +31,8 @@ SERVICE_STATUS_PROCESS ProbeService::Status()
 {
     SERVICE_STATUS_PROCESS status = {};
     DWORD needed = 0;
-    if (m_service != nullptr)
-        QueryServiceStatusEx(m_service, SC_STATUS_PROCESS_INFO, reinterpret_cast<LPBYTE>(&status), sizeof(status),
-                             &needed);
+    // A probe that was never installed, or is removed, stays all zeros.
+    QueryServiceStatusEx(m_service, SC_STATUS_PROCESS_INFO, reinterpret_cast<LPBYTE>(&status), sizeof(status), &needed);
     return status;
 }
 
@@ -67,9 +66,7 @@ bool ProbeService::Start(const std::vector<std::wstring> &arguments, DWORD await
 bool ProbeService::Control(DWORD control, DWORD awaitedState)
 {
     SERVICE_STATUS status = {};
-    if (m_service == nullptr || !ControlService(m_service, control, &status))
-        return false;
-    return WaitForState(awaitedState);
+    return ControlService(m_service, control, &status) && WaitForState(awaitedState);
 }
 
 bool ProbeService::Remove()
