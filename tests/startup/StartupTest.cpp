@@ -1,9 +1,10 @@
 // Each start-up mode's wiring, end to end: the built program under Wine, watched through its windows.
 // The command line's parsing itself is pinned by the unit tests.
 #include "res/resource.h"
-#include "tests/driver/SetupSession.h"
+#include "tests/driver/TestProcess.h"
 #include "tests/driver/UiDriver.h"
 
+#include <commctrl.h>
 #include <gtest/gtest.h>
 #include <shlwapi.h>
 
@@ -14,10 +15,20 @@
 namespace {
 
 const wchar_t* const kAppDefaults = L"Software\\Wine\\AppDefaults\\QuorvaneSaver.scr";
+const DWORD kTimeout = 20000;
 
 std::wstring SaverCommand(const std::wstring& arguments)
 {
     return UiDriver::Quoted(UiDriver::PathFromEnvironment("QSS_SCR")) + L" " + arguments;
+}
+
+// Presses a button of the program's window and checks that the program then ends with exit code 0.
+void ExpectCleanEndAfter(TestProcess& saver, HWND window, int button)
+{
+    UiDriver::ClickButton(window, button);
+    DWORD code = 99;
+    ASSERT_TRUE(saver.WaitForExit(kTimeout, &code));
+    EXPECT_EQ(code, 0u);
 }
 
 // Starts the saver, expects one message box from it, closes it with OK, and checks a clean end.
@@ -25,7 +36,7 @@ void ExpectMessageBox(const std::wstring& arguments, const std::wstring& expecte
 {
     TestProcess saver;
     ASSERT_TRUE(saver.Start(SaverCommand(arguments)));
-    HWND box = saver.WaitForWindow(L"#32770", L"QuorvaneSaver", SetupSession::kTimeout);
+    HWND box = saver.WaitForWindow(L"#32770", L"QuorvaneSaver", kTimeout);
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(UiDriver::WindowText(GetDlgItem(box, 0xFFFF)), expectedText);
     // Wine keeps an icon control in every box, empty unless an icon was asked for. The hand is the
@@ -39,26 +50,25 @@ void ExpectMessageBox(const std::wstring& arguments, const std::wstring& expecte
     });
     EXPECT_EQ(red > 200, handIcon) << red << " red pixels";
     EXPECT_TRUE(saver.IsRunning()) << "the program must wait for the box to close";
-    UiDriver::ClickButton(box, IDOK);
-    DWORD code = 99;
-    ASSERT_TRUE(saver.WaitForExit(SetupSession::kTimeout, &code));
-    EXPECT_EQ(code, 0u);
+    ExpectCleanEndAfter(saver, box, IDOK);
 }
 
 TEST(Startup, ConfigurationShowsTheSetupSheetWithoutOwnerOnItsDisplayTabAndEndsWithIt)
 {
-    SetupSession setup;
-    ASSERT_TRUE(setup.Open(L"/c:1234"));
-    EXPECT_EQ(GetWindow(setup.Sheet(), GW_OWNER), nullptr);
-    EXPECT_NE(setup.Item(IDC_COUNT_COMBO), nullptr) << "not on the Display tab";
-    EXPECT_TRUE(setup.Close(IDCANCEL));
+    TestProcess saver;
+    ASSERT_TRUE(saver.Start(SaverCommand(L"/c:1234")));
+    HWND sheet = saver.WaitForWindow(L"#32770", L"Setup", kTimeout);
+    ASSERT_NE(sheet, nullptr);
+    EXPECT_EQ(GetWindow(sheet, GW_OWNER), nullptr);
+    EXPECT_NE(GetDlgItem(PropSheet_GetCurrentPageHwnd(sheet), IDC_COUNT_COMBO), nullptr) << "not on the Display tab";
+    ExpectCleanEndAfter(saver, sheet, IDCANCEL);
 }
 
 TEST(Startup, PreviewWithoutAUsableParentEndsCleanly)
 {
     TestProcess saver;
     DWORD code = 99;
-    ASSERT_TRUE(saver.Start(SaverCommand(L"/p 99999999")) && saver.WaitForExit(SetupSession::kTimeout, &code));
+    ASSERT_TRUE(saver.Start(SaverCommand(L"/p 99999999")) && saver.WaitForExit(kTimeout, &code));
     EXPECT_EQ(code, 0u);
 }
 
@@ -96,7 +106,8 @@ TEST_P(Version, RefusedBeforeWindows2000WhateverTheSwitchElseAnUnknownSwitchShow
     SHSetValueW(HKEY_CURRENT_USER, kAppDefaults, L"Version", REG_SZ, version.c_str(),
                 static_cast<DWORD>((version.size() + 1) * sizeof(wchar_t)));
     ExpectMessageBox(start.arguments,
-                     start.refused ? L"Sorry! This software requieres Windows 2000 or later." : SaverCommand(start.arguments),
+                     start.refused ? L"Sorry! This software requieres Windows 2000 or later."
+                                   : SaverCommand(start.arguments),
                      start.refused);
     SHDeleteKeyW(HKEY_CURRENT_USER, kAppDefaults);
 }
