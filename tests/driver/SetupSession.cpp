@@ -27,9 +27,11 @@ void SetupSession::End()
 {
     if (m_thread == nullptr)
         return;
-    // A modal loop ends on a quit message and posts it again for the loop below it, down to the sheet's.
-    for (int i = 0; i < 200 && WaitForSingleObject(m_thread, 100) == WAIT_TIMEOUT; ++i)
+    // A menu's loop ends on a cancel; a dialog's on a quit message, which it posts again for the loop below it.
+    for (int i = 0; i < 200 && WaitForSingleObject(m_thread, 100) == WAIT_TIMEOUT; ++i) {
+        PostThreadMessageW(m_threadId, WM_CANCELMODE, 0, 0);
         PostThreadMessageW(m_threadId, WM_QUIT, 0, 0);
+    }
     // A thread stuck outside any message loop must still not outlive its application object.
     if (WaitForSingleObject(m_thread, 0) == WAIT_TIMEOUT)
         TerminateThread(m_thread, 1);
