@@ -53,10 +53,6 @@ protected:
     bool OpenServicesTab() { return m_setup.Open() && (m_page = m_setup.ShowTab(L"Services")) != nullptr; }
     Rows PageRows() const { return SetupSession::Rows(GetDlgItem(m_page, IDC_SERVICE_LIST)); }
     bool Enabled(int id) const { return IsWindowEnabled(GetDlgItem(m_page, id)) != FALSE; }
-    void Select(int row, UINT state) const
-    {
-        ListView_SetItemState(GetDlgItem(m_page, IDC_SERVICE_LIST), row, state, LVIS_SELECTED);
-    }
     // Opens the add dialog (posted: the page runs its modal loop before it returns).
     HWND OpenAddDialog() const
     {
@@ -151,11 +147,12 @@ TEST_F(ServicesPage, RemovalsKeepTheOtherRowsInOrderAndAnAppliedOneShortensTheCo
         ASSERT_TRUE(OpenServicesTab());
         if (removal.selected[0] < 0)
             UiDriver::PressButton(m_page, IDC_SELECT_ALL);
+        HWND list = GetDlgItem(m_page, IDC_SERVICE_LIST);
         for (int row = 0; row < 5 && removal.selected[0] == -2; ++row)
-            Select(row, 0);
+            ListView_SetItemState(list, row, 0, LVIS_SELECTED);
         for (int row : removal.selected)
             if (row >= 0)
-                Select(row, LVIS_SELECTED);
+                ListView_SetItemState(list, row, LVIS_SELECTED, LVIS_SELECTED);
         ASSERT_FALSE(m_setup.ApplyEnabled());
         UiDriver::PressButton(m_page, IDC_REMOVE);
         Rows rows;

@@ -33,8 +33,8 @@ void SetupSession::End()
         PostThreadMessageW(m_threadId, WM_QUIT, 0, 0);
     }
     // A thread stuck outside any message loop must still not outlive its application object.
-    if (WaitForSingleObject(m_thread, 0) == WAIT_TIMEOUT)
-        TerminateThread(m_thread, 1);
+    if (WaitForSingleObject(m_thread, 0) == WAIT_TIMEOUT && TerminateThread(m_thread, 1))
+        WaitForSingleObject(m_thread, kTimeout);
     CloseHandle(m_thread);
     m_thread = nullptr;
     m_sheet = nullptr;
