@@ -101,24 +101,37 @@ TEST_F(Hyperlink, BlueAtFirstRedWhileHoveredUnchangedByAFailedOpenPurpleAfterAnO
     EXPECT_TRUE(ShowsOnly(kPurple));
 }
 
-TEST_F(Hyperlink, TheMenuOpensBesideTheLinkWithTheArrowCopiesTheAddressNotTheTextAndShowsProperties)
+TEST_F(Hyperlink, TheMenuOpensBesideTheLinkWithTheArrowShowsPropertiesAndCopiesTheAddressNotTheText)
 {
+    Enter();
+    EXPECT_TRUE(PointerBecomes(LoadCursorW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDC_LINK_HAND))));
+    HWND menu = OpenMenu();
+    ASSERT_NE(menu, nullptr);
+    RECT rect;
+    GetWindowRect(menu, &rect);
+    EXPECT_EQ(rect.left, m_rect.left + 5);
+    EXPECT_EQ(rect.top, m_rect.top + 5);
+    // Over the link beside the menu's corner.
+    UiDriver::MoveMouseTo(m_rect.left + 3, m_rect.top + 1);
+    EXPECT_TRUE(PointerBecomes(LoadCursorW(nullptr, IDC_ARROW))) << "the arrow while the menu is open";
+    // "P&roperties...": its mnemonic reaches the command.
+    UiDriver::PressKey('R');
+    HWND sheet = m_setup.WaitForOtherWindow(L"#32770", L"Properties", 10000);
+    ASSERT_NE(sheet, nullptr);
+    EXPECT_FALSE(IsWindowEnabled(m_setup.Sheet())) << "the Setup sheet waits for the properties";
+    HWND page = PropSheet_GetCurrentPageHwnd(sheet);
+    EXPECT_EQ(UiDriver::WindowText(GetDlgItem(page, IDC_LINK_TEXT)), UiDriver::WindowText(m_link));
+    EXPECT_EQ(UiDriver::WindowText(GetDlgItem(page, IDC_LINK_URL)), MAKER_URL);
+    EXPECT_FALSE(IsWindowVisible(GetDlgItem(sheet, SetupSession::kApplyButton)));
+    GetWindowRect(sheet, &rect);
+    UiDriver::SaveScreenshot(rect, L"link-properties.ppm");
+    ASSERT_TRUE(SetupSession::EndDialog(sheet, IDCANCEL));
     // Someone else's data first: the copy must not leave it beside the address.
     const UINT stale = RegisterClipboardFormatW(L"QssStaleFormat");
     ASSERT_TRUE(OpenClipboard(nullptr) && EmptyClipboard() && SetClipboardData(stale, GlobalAlloc(GMEM_MOVEABLE, 4)));
     CloseClipboard();
     SendMessageW(m_link, WM_SETTEXT, 0, LPARAM(L"Our web site"));
-    Enter();
-    EXPECT_TRUE(PointerBecomes(LoadCursorW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDC_LINK_HAND))));
-    HWND menu = OpenMenu();
-    ASSERT_NE(menu, nullptr);
-    RECT where;
-    GetWindowRect(menu, &where);
-    EXPECT_EQ(where.left, m_rect.left + 5);
-    EXPECT_EQ(where.top, m_rect.top + 5);
-    // Over the link beside the menu's corner.
-    UiDriver::MoveMouseTo(m_rect.left + 3, m_rect.top + 1);
-    EXPECT_TRUE(PointerBecomes(LoadCursorW(nullptr, IDC_ARROW))) << "the arrow while the menu is open";
+    ASSERT_NE(OpenMenu(), nullptr);
     // "Copy Shor&tcut": its mnemonic reaches the command.
     UiDriver::PressKey('T');
     std::wstring copied;
@@ -133,20 +146,6 @@ TEST_F(Hyperlink, TheMenuOpensBesideTheLinkWithTheArrowCopiesTheAddressNotTheTex
         5000);
     EXPECT_EQ(copied, MAKER_URL);
     EXPECT_FALSE(IsClipboardFormatAvailable(stale));
-    ASSERT_NE(OpenMenu(), nullptr);
-    // "P&roperties...": its mnemonic reaches the command.
-    UiDriver::PressKey('R');
-    HWND sheet = m_setup.WaitForOtherWindow(L"#32770", L"Properties", 10000);
-    ASSERT_NE(sheet, nullptr);
-    EXPECT_FALSE(IsWindowEnabled(m_setup.Sheet())) << "the Setup sheet waits for the properties";
-    HWND page = PropSheet_GetCurrentPageHwnd(sheet);
-    EXPECT_EQ(UiDriver::WindowText(GetDlgItem(page, IDC_LINK_TEXT)), L"Our web site");
-    EXPECT_EQ(UiDriver::WindowText(GetDlgItem(page, IDC_LINK_URL)), MAKER_URL);
-    EXPECT_FALSE(IsWindowVisible(GetDlgItem(sheet, SetupSession::kApplyButton)));
-    RECT rect;
-    GetWindowRect(sheet, &rect);
-    UiDriver::SaveScreenshot(rect, L"link-properties.ppm");
-    EXPECT_TRUE(SetupSession::EndDialog(sheet, IDCANCEL) && m_setup.Close(IDCANCEL));
 }
 
 TEST_F(Hyperlink, F1InTheSetupSheetOpensTheMakersHelpPage)
