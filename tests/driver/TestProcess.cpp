@@ -43,6 +43,12 @@ bool TestProcess::WaitForExit(DWORD timeoutMs, DWORD* exitCode)
     return true;
 }
 
+bool TestProcess::EndsCleanly(DWORD timeoutMs)
+{
+    DWORD code = 99;
+    return WaitForExit(timeoutMs, &code) && code == 0;
+}
+
 bool TestProcess::IsRunning() const
 {
     return m_info.hProcess != nullptr && WaitForSingleObject(m_info.hProcess, 0) == WAIT_TIMEOUT;

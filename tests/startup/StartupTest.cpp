@@ -22,15 +22,6 @@ std::wstring SaverCommand(const std::wstring& arguments)
     return UiDriver::Quoted(UiDriver::PathFromEnvironment("QSS_SCR")) + L" " + arguments;
 }
 
-// Presses a button of the program's window and checks that the program then ends with exit code 0.
-void ExpectCleanEndAfter(TestProcess& saver, HWND window, int button)
-{
-    UiDriver::ClickButton(window, button);
-    DWORD code = 99;
-    ASSERT_TRUE(saver.WaitForExit(kTimeout, &code));
-    EXPECT_EQ(code, 0u);
-}
-
 // Starts the saver, expects one message box from it, closes it with OK, and checks a clean end.
 void ExpectMessageBox(const std::wstring& arguments, const std::wstring& expectedText, bool handIcon)
 {
@@ -50,7 +41,8 @@ void ExpectMessageBox(const std::wstring& arguments, const std::wstring& expecte
     });
     EXPECT_EQ(red > 200, handIcon) << red << " red pixels";
     EXPECT_TRUE(saver.IsRunning()) << "the program must wait for the box to close";
-    ExpectCleanEndAfter(saver, box, IDOK);
+    UiDriver::ClickButton(box, IDOK);
+    EXPECT_TRUE(saver.EndsCleanly(kTimeout));
 }
 
 TEST(Startup, ConfigurationShowsTheSetupSheetWithoutOwnerOnItsDisplayTabAndEndsWithIt)
@@ -61,15 +53,15 @@ TEST(Startup, ConfigurationShowsTheSetupSheetWithoutOwnerOnItsDisplayTabAndEndsW
     ASSERT_NE(sheet, nullptr);
     EXPECT_EQ(GetWindow(sheet, GW_OWNER), nullptr);
     EXPECT_NE(GetDlgItem(PropSheet_GetCurrentPageHwnd(sheet), IDC_COUNT_COMBO), nullptr) << "not on the Display tab";
-    ExpectCleanEndAfter(saver, sheet, IDCANCEL);
+    UiDriver::ClickButton(sheet, IDCANCEL);
+    EXPECT_TRUE(saver.EndsCleanly(kTimeout));
 }
 
 TEST(Startup, PreviewWithoutAUsableParentEndsCleanly)
 {
     TestProcess saver;
-    DWORD code = 99;
-    ASSERT_TRUE(saver.Start(SaverCommand(L"/p 99999999")) && saver.WaitForExit(kTimeout, &code));
-    EXPECT_EQ(code, 0u);
+    ASSERT_TRUE(saver.Start(SaverCommand(L"/p 99999999")));
+    EXPECT_TRUE(saver.EndsCleanly(kTimeout));
 }
 
 TEST(Startup, FullScreenShowsTheIntroAndAKeyEndsIt)
@@ -85,9 +77,7 @@ TEST(Startup, FullScreenShowsTheIntroAndAKeyEndsIt)
         },
         90000, 100));
     UiDriver::PressKey(VK_SPACE);
-    DWORD code = 99;
-    ASSERT_TRUE(saver.WaitForExit(60000, &code));
-    EXPECT_EQ(code, 0u);
+    EXPECT_TRUE(saver.EndsCleanly(60000));
 }
 
 // One start under each emulated system version; the 32-bit stage picks its rows by name.
