@@ -1,5 +1,5 @@
-// The link's menu and properties page under a French user interface (this program runs with
-// LANG=fr_FR.UTF-8, which the saver it starts inherits).
+// The link's menu and properties page under a French user interface: this program runs with
+// LANG=fr_FR.UTF-8, and the Setup sheet runs in it.
 #include "res/resource.h"
 #include "tests/driver/SetupSession.h"
 #include "tests/driver/UiDriver.h"
@@ -10,8 +10,7 @@
 TEST(HyperlinkInFrench, ThePlatformPicksTheFrenchMenuAndPage)
 {
     SetupSession setup;
-    ASSERT_TRUE(setup.Open());
-    ASSERT_TRUE(setup.ShowTab(L"About"));
+    ASSERT_TRUE(setup.Open() && setup.ShowTab(L"About"));
     HWND link = setup.Item(IDC_WEB_LINK);
     PostMessageW(link, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(link), MAKELPARAM(-1, -1));
     ASSERT_NE(setup.WaitForOtherWindow(L"#32768", nullptr, 5000), nullptr);
@@ -19,10 +18,9 @@ TEST(HyperlinkInFrench, ThePlatformPicksTheFrenchMenuAndPage)
     UiDriver::PressKey('P');
     HWND sheet = setup.WaitForOtherWindow(L"#32770", nullptr, 10000);
     ASSERT_NE(sheet, nullptr);
-    EXPECT_EQ(UiDriver::TabText(FindWindowExW(sheet, nullptr, WC_TABCONTROLW, nullptr), 0), L"G\u00E9n\u00E9rale");
-    HWND page = reinterpret_cast<HWND>(SendMessageW(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
+    HWND page = PropSheet_GetCurrentPageHwnd(sheet);
     EXPECT_EQ(UiDriver::WindowText(GetDlgItem(page, IDC_LINK_ADDRESS_LABEL)), L"Adresse (URL):");
     RECT rect;
     GetWindowRect(sheet, &rect);
-    UiDriver::SaveScreenshot(rect, L"link-properties-fr.bmp");
+    UiDriver::SaveScreenshot(rect, L"link-properties-fr.ppm");
 }

@@ -1,4 +1,5 @@
-// The About page's link end to end (colours, pointer, menu, clipboard and properties), and F1 in the sheet.
+// The About page's link (colours, pointer, menu, clipboard and properties) and F1, in the Setup sheet run in
+// this program.
 #include "BuildSettings.h"
 #include "res/resource.h"
 #include "tests/driver/SetupSession.h"
@@ -44,16 +45,17 @@ protected:
         UiDriver::MoveMouseTo(m_middle.x, m_middle.y);
     }
     void Leave() const { UiDriver::MoveMouseTo(m_middle.x, m_rect.bottom + 40); }
-    static HCURSOR Cursor()
+    // True once the pointer shows this cursor (within 2 s).
+    static bool PointerBecomes(HCURSOR cursor)
     {
         CURSORINFO info = {};
         info.cbSize = sizeof(info);
-        GetCursorInfo(&info);
-        return info.hCursor;
+        return UiDriver::WaitFor([&] { return GetCursorInfo(&info) && info.hCursor == cursor; }, 2000);
     }
-    HWND OpenMenu(POINT where) const
+    // The menu as the keyboard opens it.
+    HWND OpenMenu() const
     {
-        PostMessageW(m_link, WM_CONTEXTMENU, WPARAM(m_link), MAKELPARAM(where.x, where.y));
+        PostMessageW(m_link, WM_CONTEXTMENU, WPARAM(m_link), MAKELPARAM(-1, -1));
         return m_setup.WaitForOtherWindow(L"#32768", nullptr, 5000);
     }
 
@@ -64,13 +66,27 @@ protected:
     POINT m_middle = {};
 };
 
-TEST_F(Hyperlink, BlueAtFirstRedWhileHoveredPurpleAfterAnOpenOncePerClick)
+TEST_F(Hyperlink, BlueAtFirstRedWhileHoveredUnchangedByAFailedOpenPurpleAfterAnOpenOncePerClick)
 {
     EXPECT_TRUE(ShowsOnly(kBlue));
     Enter();
     EXPECT_TRUE(ShowsOnly(kRed));
     Leave();
     EXPECT_TRUE(ShowsOnly(kBlue));
+    ASSERT_TRUE(m_recorder.SetCommand(L"C:\\no\\such\\browser.exe %1"));
+    Enter();
+    EXPECT_TRUE(ShowsOnly(kRed));
+    UiDriver::ClickMouseAt(m_middle.x, m_middle.y);
+    // A box would disable the sheet, its owner, while it shows.
+    const auto shows = [this] {
+        return !IsWindowEnabled(m_setup.Sheet()) || m_setup.WaitForOtherWindow(nullptr, nullptr, 0);
+    };
+    EXPECT_FALSE(UiDriver::WaitFor(shows, 5000)) << "a failed open must not show anything";
+    // Left only once the open is over, so that the colour shown is the one the open left.
+    SendMessageTimeoutW(m_link, WM_NULL, 0, 0, SMTO_NORMAL, SetupSession::kTimeout, nullptr);
+    Leave();
+    EXPECT_TRUE(ShowsOnly(kBlue));
+    ASSERT_TRUE(m_recorder.SetCommand(UiDriver::Quoted(UiDriver::PathFromEnvironment("QSS_RECORDER")) + L" %1"));
     Enter();
     UiDriver::ClickMouseAt(m_middle.x, m_middle.y);
     EXPECT_EQ(m_recorder.Recorded(1), kOpened);
@@ -85,51 +101,37 @@ TEST_F(Hyperlink, BlueAtFirstRedWhileHoveredPurpleAfterAnOpenOncePerClick)
     EXPECT_TRUE(ShowsOnly(kPurple));
 }
 
-TEST_F(Hyperlink, ThePointerIsTheHandOverTheLinkAndTheArrowWhileTheMenuIsOpen)
+TEST_F(Hyperlink, TheMenuOpensBesideTheLinkWithTheArrowShowsPropertiesAndCopiesTheAddressNotTheText)
 {
-    // Another process's cursor can't be read here, so the arrow is the one its OK button shows.
-    RECT ok;
-    GetWindowRect(GetDlgItem(m_setup.Sheet(), IDOK), &ok);
-    UiDriver::MoveMouseTo(ok.left + 4, ok.top + 4);
-    UiDriver::MoveMouseTo(ok.left + 5, ok.top + 5);
-    Sleep(200);
-    const HCURSOR arrow = Cursor();
     Enter();
-    EXPECT_TRUE(UiDriver::WaitFor([&] { return Cursor() != arrow && Cursor() != nullptr; }, 2000));
-    ASSERT_NE(OpenMenu(m_middle), nullptr);
-    UiDriver::MoveMouseTo(m_middle.x - 2, m_middle.y - 4);
-    EXPECT_TRUE(UiDriver::WaitFor([&] { return Cursor() == arrow; }, 2000)) << "the arrow while the menu is open";
-}
-
-TEST_F(Hyperlink, AFailedOpenKeepsTheColourAndShowsNothing)
-{
-    ASSERT_TRUE(m_recorder.SetCommand(L"C:\\no\\such\\browser.exe %1"));
-    Enter();
-    UiDriver::ClickMouseAt(m_middle.x, m_middle.y);
-    // A box of the shell's would disable the sheet, its owner, while it shows.
-    const auto shows = [this] {
-        return !IsWindowEnabled(m_setup.Sheet()) || m_setup.WaitForOtherWindow(nullptr, nullptr, 0);
-    };
-    EXPECT_FALSE(UiDriver::WaitFor(shows, 5000)) << "a failed open must not show anything";
-    // Left only once the open is over, so that the colour shown is the one the open left.
-    SendMessageTimeoutW(m_link, WM_NULL, 0, 0, SMTO_NORMAL, SetupSession::kTimeout, nullptr);
-    Leave();
-    EXPECT_TRUE(ShowsOnly(kBlue));
-}
-
-TEST_F(Hyperlink, TheKeyboardMenuOpensBesideTheLinkAndCopyShortcutCopiesTheAddressNotTheText)
-{
+    EXPECT_TRUE(PointerBecomes(LoadCursorW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDC_LINK_HAND))));
+    HWND menu = OpenMenu();
+    ASSERT_NE(menu, nullptr);
+    RECT rect;
+    GetWindowRect(menu, &rect);
+    EXPECT_EQ(rect.left, m_rect.left + 5);
+    EXPECT_EQ(rect.top, m_rect.top + 5);
+    // Over the link beside the menu's corner.
+    UiDriver::MoveMouseTo(m_rect.left + 3, m_rect.top + 1);
+    EXPECT_TRUE(PointerBecomes(LoadCursorW(nullptr, IDC_ARROW))) << "the arrow while the menu is open";
+    // "P&roperties...": its mnemonic reaches the command.
+    UiDriver::PressKey('R');
+    HWND sheet = m_setup.WaitForOtherWindow(L"#32770", L"Properties", 10000);
+    ASSERT_NE(sheet, nullptr);
+    EXPECT_FALSE(IsWindowEnabled(m_setup.Sheet())) << "the Setup sheet waits for the properties";
+    HWND page = PropSheet_GetCurrentPageHwnd(sheet);
+    EXPECT_EQ(UiDriver::WindowText(GetDlgItem(page, IDC_LINK_TEXT)), UiDriver::WindowText(m_link));
+    EXPECT_EQ(UiDriver::WindowText(GetDlgItem(page, IDC_LINK_URL)), MAKER_URL);
+    EXPECT_FALSE(IsWindowVisible(GetDlgItem(sheet, SetupSession::kApplyButton)));
+    GetWindowRect(sheet, &rect);
+    UiDriver::SaveScreenshot(rect, L"link-properties.ppm");
+    ASSERT_TRUE(SetupSession::EndDialog(sheet, IDCANCEL));
     // Someone else's data first: the copy must not leave it beside the address.
     const UINT stale = RegisterClipboardFormatW(L"QssStaleFormat");
     ASSERT_TRUE(OpenClipboard(nullptr) && EmptyClipboard() && SetClipboardData(stale, GlobalAlloc(GMEM_MOVEABLE, 4)));
     CloseClipboard();
     SendMessageW(m_link, WM_SETTEXT, 0, LPARAM(L"Our web site"));
-    HWND menu = OpenMenu({-1, -1});
-    ASSERT_NE(menu, nullptr);
-    RECT where;
-    GetWindowRect(menu, &where);
-    EXPECT_EQ(where.left, m_rect.left + 5);
-    EXPECT_EQ(where.top, m_rect.top + 5);
+    ASSERT_NE(OpenMenu(), nullptr);
     // "Copy Shor&tcut": its mnemonic reaches the command.
     UiDriver::PressKey('T');
     std::wstring copied;
@@ -144,24 +146,6 @@ TEST_F(Hyperlink, TheKeyboardMenuOpensBesideTheLinkAndCopyShortcutCopiesTheAddre
         5000);
     EXPECT_EQ(copied, MAKER_URL);
     EXPECT_FALSE(IsClipboardFormatAvailable(stale));
-}
-
-TEST_F(Hyperlink, PropertiesShowTheTextAndAddressWhileTheSheetWaits)
-{
-    ASSERT_NE(OpenMenu({-1, -1}), nullptr);
-    // "P&roperties...": its mnemonic reaches the command.
-    UiDriver::PressKey('R');
-    HWND sheet = m_setup.WaitForOtherWindow(L"#32770", L"Properties", 10000);
-    ASSERT_NE(sheet, nullptr);
-    EXPECT_FALSE(IsWindowEnabled(m_setup.Sheet())) << "the Setup sheet waits for the properties";
-    HWND page = reinterpret_cast<HWND>(SendMessageW(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
-    EXPECT_EQ(UiDriver::WindowText(GetDlgItem(page, IDC_LINK_TEXT)), UiDriver::WindowText(m_link));
-    EXPECT_EQ(UiDriver::WindowText(GetDlgItem(page, IDC_LINK_URL)), MAKER_URL);
-    EXPECT_FALSE(IsWindowVisible(GetDlgItem(sheet, SetupSession::kApplyButton)));
-    RECT rect;
-    GetWindowRect(sheet, &rect);
-    UiDriver::SaveScreenshot(rect, L"link-properties.bmp");
-    EXPECT_TRUE(SetupSession::EndDialog(sheet, IDCANCEL) && m_setup.Close(IDCANCEL));
 }
 
 TEST_F(Hyperlink, F1InTheSetupSheetOpensTheMakersHelpPage)

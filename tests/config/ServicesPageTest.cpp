@@ -1,13 +1,9 @@
-// The Services page and its add dialog end to end: the built saver's Setup sheet against Wine's
-// registry and service manager, with three probe services installed for the suite. Where Wine
-// cannot go (an unreachable server, the browse-for-computer dialog) the page and the dialog run
-// inside this program, with the service seam and the browse seam set by the test.
+// The Services page and its add dialog in the Setup sheet, run in this program against Wine's registry and
+// service manager, with three probe services installed for the suite. Where Wine cannot go (an unreachable
+// server, the browse-for-computer dialog) the service seam and the browse seam stand in.
 #include "FakeServiceApi.h"
 #include "ProbeService.h"
-#include "config/CAddServicesDlg.h"
-#include "config/CServicesPage.h"
 #include "config/ComputerBrowser.h"
-#include "framework/CPropertySheet.h"
 #include "res/resource.h"
 #include "tests/driver/SetupSession.h"
 #include "tests/driver/TestRegistry.h"
@@ -19,7 +15,6 @@
 #include <algorithm>
 #include <memory>
 #include <set>
-#include <thread>
 
 namespace {
 
@@ -52,16 +47,12 @@ protected:
     }
     void TearDown() override
     {
-        m_setup.Process().Kill();
+        CurrentComputerBrowser() = &BrowseNetworkComputer;
         DeleteSettings();
     }
     bool OpenServicesTab() { return m_setup.Open() && (m_page = m_setup.ShowTab(L"Services")) != nullptr; }
     Rows PageRows() const { return SetupSession::Rows(GetDlgItem(m_page, IDC_SERVICE_LIST)); }
     bool Enabled(int id) const { return IsWindowEnabled(GetDlgItem(m_page, id)) != FALSE; }
-    bool Select(int row, UINT state) const
-    {
-        return UiDriver::SetListViewItemState(GetDlgItem(m_page, IDC_SERVICE_LIST), row, state, LVIS_SELECTED);
-    }
     // Opens the add dialog (posted: the page runs its modal loop before it returns).
     HWND OpenAddDialog() const
     {
@@ -82,6 +73,9 @@ protected:
     }
 
     static std::vector<std::unique_ptr<ProbeService>> s_probes;
+    // Unscripted, it passes every call to the platform; it outlives the sheet that calls through it.
+    std::vector<std::wstring> m_machines;
+    FakeServiceApi m_fake;
     SetupSession m_setup;
     HWND m_page = nullptr;
 };
@@ -138,10 +132,14 @@ TEST_F(ServicesPage, RemovalsKeepTheOtherRowsInOrderAndAnAppliedOneShortensTheCo
         std::vector<int> kept;
         int button;
         LRESULT countChoices;
-    } removals[] = {{"rows one and three of five", {1, 3}, {0, 2, 4}, IDOK, 3},
-                    {"all of them", {-1}, {}, IDOK, 17},
-                    {"nothing selected only marks the page modified", {-2}, {0, 1, 2, 3, 4}, IDOK, 5},
-                    {"a removal cancelled stores nothing", {0}, {1, 2, 3, 4}, IDCANCEL, 0}};
+    } removals[] = {
+        // clang-format off
+        {"rows one and three of five", {1, 3}, {0, 2, 4}, IDOK, 3},
+        {"all of them", {-1}, {}, IDOK, 17},
+        {"nothing selected only marks the page modified", {-2}, {0, 1, 2, 3, 4}, IDOK, 5},
+        {"a removal cancelled stores nothing", {0}, {1, 2, 3, 4}, IDCANCEL, 0},
+        // clang-format on
+    };
     const std::wstring displays[5] = {kRunning, kStopped, kGamma, kRunning, kStopped};
     for (const auto& removal : removals) {
         SCOPED_TRACE(removal.what);
@@ -149,10 +147,12 @@ TEST_F(ServicesPage, RemovalsKeepTheOtherRowsInOrderAndAnAppliedOneShortensTheCo
         ASSERT_TRUE(OpenServicesTab());
         if (removal.selected[0] < 0)
             UiDriver::PressButton(m_page, IDC_SELECT_ALL);
+        HWND list = GetDlgItem(m_page, IDC_SERVICE_LIST);
         for (int row = 0; row < 5 && removal.selected[0] == -2; ++row)
-            ASSERT_TRUE(Select(row, 0));
+            ListView_SetItemState(list, row, 0, LVIS_SELECTED);
         for (int row : removal.selected)
-            ASSERT_TRUE(row < 0 || Select(row, LVIS_SELECTED));
+            if (row >= 0)
+                ListView_SetItemState(list, row, LVIS_SELECTED, LVIS_SELECTED);
         ASSERT_FALSE(m_setup.ApplyEnabled());
         UiDriver::PressButton(m_page, IDC_REMOVE);
         Rows rows;
@@ -216,26 +216,16 @@ TEST_F(ServicesPage, UnevenOrBrokenStoredListsOpenAsSoundRowsAndStoreEqualLists)
         DWORD type;
         bool strayByte;
     } cases[] = {
-        {"more services than servers",
-         computer + nul + nul,
-         running + stopped + nul,
-         {kRunningKey},
-         REG_MULTI_SZ,
+        // clang-format off
+        {"more services than servers", computer + nul + nul, running + stopped + nul, {kRunningKey}, REG_MULTI_SZ,
          false},
-        {"more servers than services",
-         computer + nul + L"ELSEWHERE" + nul + computer + nul + nul,
-         stopped + nul,
-         {kStoppedKey},
-         REG_MULTI_SZ,
-         false},
+        {"more servers than services", computer + nul + L"ELSEWHERE" + nul + computer + nul + nul, stopped + nul,
+         {kStoppedKey}, REG_MULTI_SZ, false},
         {"an empty entry in the middle", two + nul, running + nul + stopped + nul, {kRunningKey}, REG_MULTI_SZ, false},
         {"two entries and a stray byte", two, running + stopped, {kRunningKey, kStoppedKey}, REG_MULTI_SZ, true},
-        {"two entries and a stray byte, as binary",
-         two,
-         running + stopped,
-         {kRunningKey, kStoppedKey},
-         REG_BINARY,
+        {"two entries and a stray byte, as binary", two, running + stopped, {kRunningKey, kStoppedKey}, REG_BINARY,
          true},
+        // clang-format on
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -263,102 +253,49 @@ BOOL ChooseComputer(HWND, CString& computerName)
     return g_chosenComputer != nullptr;
 }
 
-class ConfigSeams : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES};
-        InitCommonControlsEx(&controls);
-        DeleteSettings();
-        m_fake.openSCManager = [this](LPCWSTR machine, LPCWSTR database, DWORD access) -> SC_HANDLE {
-            m_machines.push_back(machine != nullptr ? machine : L"");
-            if (machine == nullptr || lstrcmpiW(machine, kUnreachable) != 0)
-                return RealServiceApi().openSCManager(machine, database, access);
-            SetLastError(RPC_S_SERVER_UNAVAILABLE);
-            return nullptr;
-        };
-    }
-    void TearDown() override
-    {
-        CurrentComputerBrowser() = &BrowseNetworkComputer;
-        DeleteSettings();
-    }
-    // Runs the modal loop on a thread of its own while the test drives its window, then ends it.
-    template <class Modal, class Drive> void RunModal(Modal modal, LPCWSTR caption, Drive drive)
-    {
-        std::thread loop(modal);
-        HWND window = nullptr;
-        UiDriver::WaitFor(
-            [&] {
-                return (window = UiDriver::FindProcessWindow(GetCurrentProcessId(), L"#32770", caption)) != nullptr;
-            },
-            SetupSession::kTimeout);
-        if (window != nullptr)
-            drive(window);
-        EXPECT_TRUE(window != nullptr && SetupSession::EndDialog(window, IDOK));
-        loop.join();
-    }
-
-    FakeServiceApi m_fake;
-    std::vector<std::wstring> m_machines;
-};
-
-TEST_F(ConfigSeams, ApplyKeepsPairsOfAnUnreachableServerAndOfAFailedLookup)
+TEST_F(ServicesPage, PairsOfAnUnreachableServerStayAndABrowsedComputerRefillsTheAddList)
 {
-    const std::vector<ServiceEntry> local = LocalServices(SERVICE_WIN32, SERVICE_STATE_ALL);
-    ASSERT_GE(local.size(), 2u);
-    const std::wstring computer = ComputerName();
-    const std::vector<std::wstring> servers = {computer, kUnreachable, computer, computer};
-    const std::vector<std::wstring> services = {local[0].key, L"QvOnlyThere", L"QvNoSuchService", local[1].key};
-    SaveLists(servers, services);
-    CServicesPage page;
-    CPropertySheet sheet(L"Setup", nullptr, 0);
-    sheet.AddPage(&page);
-    RunModal([&sheet] { sheet.DoModal(); }, L"Setup",
-             [&](HWND window) {
-                 HWND pageWindow = reinterpret_cast<HWND>(SendMessageW(window, PSM_GETCURRENTPAGEHWND, 0, 0));
-                 EXPECT_EQ(SetupSession::Rows(GetDlgItem(pageWindow, IDC_SERVICE_LIST)),
-                           (std::vector<std::pair<std::wstring, std::wstring>>{{computer, local[0].display},
-                                                                               {kUnreachable, L""},
-                                                                               {computer, L""},
-                                                                               {computer, local[1].display}}));
-             });
-    EXPECT_NE(std::find(m_machines.begin(), m_machines.end(), kUnreachable), m_machines.end());
-    EXPECT_EQ(ReadStoredList(L"SavedServers").entries, servers);
-    EXPECT_EQ(ReadStoredList(L"SavedServices").entries, services);
-}
-
-TEST_F(ConfigSeams, BrowsedComputerRefillsTheListAndAnUnreachableOneEmptiesIt)
-{
+    m_fake.openSCManager = [this](LPCWSTR machine, LPCWSTR database, DWORD access) -> SC_HANDLE {
+        m_machines.push_back(machine != nullptr ? machine : L"");
+        if (machine == nullptr || lstrcmpiW(machine, kUnreachable) != 0)
+            return RealServiceApi().openSCManager(machine, database, access);
+        SetLastError(RPC_S_SERVER_UNAVAILABLE);
+        return nullptr;
+    };
     CurrentComputerBrowser() = &ChooseComputer;
-    CAddServicesDlg dialog(nullptr);
-    RunModal([&dialog] { dialog.DoModal(); }, L"Services",
-             [&](HWND window) {
-                 const auto browse = [&](const wchar_t* chosen) {
-                     g_chosenComputer = chosen;
-                     m_machines.clear();
-                     UiDriver::PressButton(window, IDC_BROWSE_SERVER);
-                     return UiDriver::WindowText(GetDlgItem(window, IDC_SERVER_EDIT));
-                 };
-                 HWND list = GetDlgItem(window, IDC_AVAILABLE_LIST);
-                 UiDriver::PressButton(window, IDC_SELECT_ALL);
-                 const auto all = SetupSession::ListItems(list);
-                 EXPECT_EQ(browse(nullptr), ComputerName());
-                 EXPECT_EQ(SetupSession::ListItems(list), all) << "a cancelled browse refilled the list";
-                 // Wine opens its own manager for any name, so the other computer lists the same services.
-                 EXPECT_EQ(browse(L"ELSEWHERE"), L"ELSEWHERE");
-                 EXPECT_EQ(m_machines, std::vector<std::wstring>{L"ELSEWHERE"});
-                 const auto refilled = SetupSession::ListItems(list);
-                 EXPECT_EQ(refilled.size(), all.size());
-                 EXPECT_TRUE(
-                     std::none_of(refilled.begin(), refilled.end(), [](const auto& item) { return item.second; }));
-                 EXPECT_EQ(browse(kUnreachable), kUnreachable);
-                 EXPECT_TRUE(SetupSession::ListItems(list).empty());
-                 UiDriver::PressButton(window, IDC_SELECT_RUNNING);
-             });
-    EXPECT_EQ(CString(dialog.m_strServer), kUnreachable);
-    EXPECT_TRUE(dialog.m_arrChosen.IsEmpty());
-    EXPECT_TRUE(dialog.m_bChanged);
+    const std::wstring computer = ComputerName();
+    // A failed lookup keeps its key name as well as a pair of the server that cannot be reached.
+    const Names servers = {computer, kUnreachable, computer}, services = {kRunningKey, L"QvOnlyThere", L"QvNoSuch"};
+    SaveLists(servers, services);
+    ASSERT_TRUE(OpenServicesTab());
+    EXPECT_EQ(PageRows(), (Rows{{computer, kRunning}, {kUnreachable, L""}, {computer, L""}}));
+    EXPECT_NE(std::find(m_machines.begin(), m_machines.end(), kUnreachable), m_machines.end());
+    HWND dialog = OpenAddDialog();
+    ASSERT_NE(dialog, nullptr);
+    const auto browse = [&](const wchar_t* chosen) {
+        g_chosenComputer = chosen;
+        m_machines.clear();
+        UiDriver::PressButton(dialog, IDC_BROWSE_SERVER);
+        return UiDriver::WindowText(GetDlgItem(dialog, IDC_SERVER_EDIT));
+    };
+    HWND list = GetDlgItem(dialog, IDC_AVAILABLE_LIST);
+    UiDriver::PressButton(dialog, IDC_SELECT_ALL);
+    const auto all = SetupSession::ListItems(list);
+    EXPECT_EQ(browse(nullptr), computer);
+    EXPECT_EQ(SetupSession::ListItems(list), all) << "a cancelled browse refilled the list";
+    EXPECT_EQ(browse(kUnreachable), kUnreachable);
+    EXPECT_TRUE(SetupSession::ListItems(list).empty());
+    // Wine opens its own manager for any name, so the other computer lists the same services.
+    EXPECT_EQ(browse(L"ELSEWHERE"), L"ELSEWHERE");
+    EXPECT_EQ(m_machines, Names{L"ELSEWHERE"});
+    const auto refilled = SetupSession::ListItems(list);
+    EXPECT_EQ(refilled.size(), all.size());
+    EXPECT_TRUE(std::none_of(refilled.begin(), refilled.end(), [](const auto& item) { return item.second; }));
+    SendMessageW(list, LB_SETSEL, TRUE, SendMessageW(list, LB_FINDSTRINGEXACT, WPARAM(-1), LPARAM(kGamma.c_str())));
+    ASSERT_TRUE(CloseAddDialog(dialog, IDOK));
+    EXPECT_TRUE(m_setup.Close(IDOK));
+    ExpectStored({L"ELSEWHERE", computer, kUnreachable, computer},
+                 {kGammaKey, kRunningKey, L"QvOnlyThere", L"QvNoSuch"});
 }
 
 } // namespace

@@ -3,48 +3,81 @@
 #include "tests/driver/UiDriver.h"
 
 #include <commctrl.h>
+#include <windowsx.h>
 
-bool SetupSession::Open(const std::wstring& arguments)
+bool SetupSession::Open()
 {
-    if (!m_saver.Start(UiDriver::Quoted(UiDriver::PathFromEnvironment("QSS_SCR")) + L" " + arguments))
-        return false;
-    m_sheet = m_saver.WaitForWindow(L"#32770", L"Setup", kTimeout);
-    return m_sheet != nullptr && Page() != nullptr;
+    End();
+    m_app.Enable3dControls();
+    m_thread = CreateThread(nullptr, 0, RunSheet, this, 0, &m_threadId);
+    const auto shows = [this] {
+        m_sheet = UiDriver::FindProcessWindow(GetCurrentProcessId(), L"#32770", L"Setup");
+        return m_sheet != nullptr && Page() != nullptr;
+    };
+    return m_thread != nullptr && UiDriver::WaitFor(shows, kTimeout);
+}
+
+DWORD WINAPI SetupSession::RunSheet(void* session)
+{
+    static_cast<SetupSession*>(session)->m_app.RunSetupSheet();
+    return 0;
+}
+
+void SetupSession::End()
+{
+    if (m_thread == nullptr)
+        return;
+    // A menu's loop ends on a cancel; a dialog's on a quit message, which it posts again for the loop below it.
+    for (int i = 0; i < 200 && WaitForSingleObject(m_thread, 100) == WAIT_TIMEOUT; ++i) {
+        PostThreadMessageW(m_threadId, WM_CANCELMODE, 0, 0);
+        PostThreadMessageW(m_threadId, WM_QUIT, 0, 0);
+    }
+    // A thread stuck outside any message loop must still not outlive its application object.
+    if (WaitForSingleObject(m_thread, 0) == WAIT_TIMEOUT && TerminateThread(m_thread, 1))
+        WaitForSingleObject(m_thread, kTimeout);
+    CloseHandle(m_thread);
+    m_thread = nullptr;
+    m_sheet = nullptr;
 }
 
 HWND SetupSession::Page() const
 {
-    return reinterpret_cast<HWND>(SendMessageW(m_sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
+    return PropSheet_GetCurrentPageHwnd(m_sheet);
 }
 
 HWND SetupSession::ShowTab(const std::wstring& label) const
 {
-    HWND tabs = FindWindowExW(m_sheet, nullptr, WC_TABCONTROLW, nullptr);
-    for (int i = 0; i < static_cast<int>(SendMessageW(tabs, TCM_GETITEMCOUNT, 0, 0)); ++i)
-        if (UiDriver::TabText(tabs, i) == label && SendMessageW(m_sheet, PSM_SETCURSEL, i, 0))
+    wchar_t text[64] = {};
+    TCITEMW item = {};
+    item.mask = TCIF_TEXT;
+    item.pszText = text;
+    item.cchTextMax = 64;
+    for (int i = 0; TabCtrl_GetItem(PropSheet_GetTabControl(m_sheet), i, &item); ++i)
+        if (label == text && PropSheet_SetCurSel(m_sheet, nullptr, i))
             return Page();
     return nullptr;
 }
 
 bool SetupSession::Apply() const
 {
-    UiDriver::ClickButton(m_sheet, kApplyButton);
-    return UiDriver::WaitFor([this] { return !ApplyEnabled(); }, kTimeout);
+    UiDriver::PressButton(m_sheet, kApplyButton);
+    return !ApplyEnabled();
 }
 
 bool SetupSession::Close(int id)
 {
     UiDriver::ClickButton(m_sheet, id);
-    DWORD code = 99;
-    return m_saver.WaitForExit(kTimeout, &code) && code == 0;
+    const bool ended = m_thread != nullptr && WaitForSingleObject(m_thread, kTimeout) == WAIT_OBJECT_0;
+    End();
+    return ended;
 }
 
 HWND SetupSession::WaitForOtherWindow(LPCWSTR className, LPCWSTR caption, DWORD timeoutMs) const
 {
-    // A window the program opens lies above the sheet, so once it shows it is the first match.
+    // A window the sheet opens lies above it, so once it shows it is the first match.
     HWND found = nullptr;
     const auto shows = [&] {
-        found = UiDriver::FindProcessWindow(m_saver.Id(), className, caption);
+        found = UiDriver::FindProcessWindow(GetCurrentProcessId(), className, caption);
         return found != nullptr && found != m_sheet;
     };
     return UiDriver::WaitFor(shows, timeoutMs) ? found : nullptr;
@@ -59,19 +92,22 @@ bool SetupSession::EndDialog(HWND dialog, int button)
 std::vector<std::pair<std::wstring, std::wstring>> SetupSession::Rows(HWND list)
 {
     std::vector<std::pair<std::wstring, std::wstring>> rows;
-    for (int i = 0; i < static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)); ++i)
-        rows.emplace_back(UiDriver::ListViewText(list, i, 0), UiDriver::ListViewText(list, i, 1));
+    wchar_t server[256] = {}, service[256] = {};
+    for (int i = 0; i < ListView_GetItemCount(list); ++i) {
+        ListView_GetItemText(list, i, 0, server, 256);
+        ListView_GetItemText(list, i, 1, service, 256);
+        rows.emplace_back(server, service);
+    }
     return rows;
 }
 
 std::vector<std::pair<std::wstring, bool>> SetupSession::ListItems(HWND listBox)
 {
     std::vector<std::pair<std::wstring, bool>> items;
-    for (int i = 0; i < static_cast<int>(SendMessageW(listBox, LB_GETCOUNT, 0, 0)); ++i) {
-        wchar_t text[1024] = {};
-        // The platform carries a list box's text across processes itself.
-        SendMessageW(listBox, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text));
-        items.emplace_back(text, SendMessageW(listBox, LB_GETSEL, i, 0) > 0);
+    wchar_t text[1024] = {};
+    for (int i = 0; i < ListBox_GetCount(listBox); ++i) {
+        ListBox_GetText(listBox, i, text);
+        items.emplace_back(text, ListBox_GetSel(listBox, i) > 0);
     }
     return items;
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "tests/driver/TestProcess.h"
+#include "app/CServicesSaverApp.h"
 
 #include <windows.h>
 
@@ -8,27 +8,32 @@
 #include <utility>
 #include <vector>
 
-// The built program in configuration mode, driven through its "Setup" sheet and its other windows.
+// The "Setup" sheet as /c shows it, run in this program: its modal loop on a thread of its own while the
+// test drives its windows, and an application object alive for what F1 reaches.
 class SetupSession {
 public:
     static constexpr int kApplyButton = 0x3021;
     static constexpr DWORD kTimeout = 20000;
 
-    // Starts the program with the arguments and waits for the sheet; false when it did not appear.
-    bool Open(const std::wstring& arguments = L"/c");
+    SetupSession() = default;
+    ~SetupSession() { End(); }
+    SetupSession(const SetupSession&) = delete;
+    SetupSession& operator=(const SetupSession&) = delete;
+
+    // Runs the sheet and waits for it; false when it did not appear.
+    bool Open();
     HWND Sheet() const { return m_sheet; }
     HWND Page() const;
     HWND Item(int id) const { return GetDlgItem(Page(), id); }
     // Brings the tab with this label to the front and returns its page; null when there is none.
     HWND ShowTab(const std::wstring& label) const;
     bool ApplyEnabled() const { return IsWindowEnabled(GetDlgItem(m_sheet, kApplyButton)) != FALSE; }
-    // Presses Apply and waits until the sheet has handled it.
+    // Presses Apply; true when the sheet then counts nothing as changed.
     bool Apply() const;
-    // Presses a button of the sheet; true when the program then ended with exit code 0.
+    // Presses a button of the sheet; true when its modal loop then ended.
     bool Close(int id);
-    // A visible top-level window of the program other than the sheet, once it shows.
+    // A visible top-level window of this program other than the sheet, once it shows.
     HWND WaitForOtherWindow(LPCWSTR className, LPCWSTR caption, DWORD timeoutMs = kTimeout) const;
-    TestProcess& Process() { return m_saver; }
 
     // Presses a button of a dialog (posted, as a click) and waits until the dialog is gone.
     static bool EndDialog(HWND dialog, int button);
@@ -37,6 +42,12 @@ public:
     static std::vector<std::pair<std::wstring, bool>> ListItems(HWND listBox);
 
 private:
-    TestProcess m_saver;
+    static DWORD WINAPI RunSheet(void* session);
+    // Ends whatever modal loops the sheet's thread still runs and waits for it.
+    void End();
+
+    CServicesSaverApp m_app;
+    HANDLE m_thread = nullptr;
+    DWORD m_threadId = 0;
     HWND m_sheet = nullptr;
 };

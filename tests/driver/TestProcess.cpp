@@ -21,14 +21,11 @@ bool TestProcess::Start(const std::wstring& commandLine)
 
 HWND TestProcess::WaitForWindow(LPCWSTR className, LPCWSTR caption, DWORD timeoutMs) const
 {
-    const DWORD start = GetTickCount();
-    for (;;) {
-        if (HWND found = UiDriver::FindProcessWindow(m_info.dwProcessId, className, caption))
-            return found;
-        if (GetTickCount() - start > timeoutMs || !IsRunning())
-            return nullptr;
-        Sleep(50);
-    }
+    HWND found = nullptr;
+    UiDriver::WaitFor(
+        [&] { return (found = UiDriver::FindProcessWindow(m_info.dwProcessId, className, caption)) || !IsRunning(); },
+        timeoutMs);
+    return found;
 }
 
 bool TestProcess::WaitForExit(DWORD timeoutMs, DWORD* exitCode)
@@ -44,6 +41,12 @@ bool TestProcess::WaitForExit(DWORD timeoutMs, DWORD* exitCode)
     if (exitCode)
         *exitCode = code;
     return true;
+}
+
+bool TestProcess::EndsCleanly(DWORD timeoutMs)
+{
+    DWORD code = 99;
+    return WaitForExit(timeoutMs, &code) && code == 0;
 }
 
 bool TestProcess::IsRunning() const

@@ -17,6 +17,8 @@ public:
     HWND WaitForWindow(LPCWSTR className, LPCWSTR caption, DWORD timeoutMs) const;
     // True when the process ended within the time; otherwise it is killed and false returned.
     bool WaitForExit(DWORD timeoutMs, DWORD* exitCode = nullptr);
+    // True when the process ended within the time with exit code 0.
+    bool EndsCleanly(DWORD timeoutMs);
     bool IsRunning() const;
     void Kill();
     DWORD Id() const { return m_info.dwProcessId; }

@@ -1,86 +1,11 @@
 #include "tests/driver/UiDriver.h"
 
-#include <commctrl.h>
 #include <winternl.h>
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdio>
 #include <cstdlib>
-
-namespace {
-
-struct WindowQuery {
-    DWORD processId;
-    LPCWSTR className;
-    LPCWSTR caption;
-    HWND found;
-};
-
-BOOL CALLBACK MatchWindow(HWND window, LPARAM param)
-{
-    auto* query = reinterpret_cast<WindowQuery*>(param);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner != query->processId || !IsWindowVisible(window))
-        return TRUE;
-    wchar_t text[256] = {};
-    if (query->className) {
-        GetClassNameW(window, text, 256);
-        if (lstrcmpiW(text, query->className) != 0)
-            return TRUE;
-    }
-    if (query->caption) {
-        GetWindowTextW(window, text, 256);
-        if (lstrcmpW(text, query->caption) != 0)
-            return TRUE;
-    }
-    query->found = window;
-    return FALSE;
-}
-
-// Memory inside the process of a window, for control messages that carry pointers: those are
-// handed over unchanged between processes, so they must point into the control's own process.
-class RemoteMemory {
-public:
-    RemoteMemory(HWND window, size_t size) : m_size(size)
-    {
-        DWORD processId = 0;
-        GetWindowThreadProcessId(window, &processId);
-        m_process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE | PROCESS_QUERY_INFORMATION,
-                                FALSE, processId);
-        if (m_process != nullptr)
-            m_address = static_cast<BYTE*>(
-                VirtualAllocEx(m_process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
-    }
-    ~RemoteMemory()
-    {
-        if (m_address != nullptr)
-            VirtualFreeEx(m_process, m_address, 0, MEM_RELEASE);
-        if (m_process != nullptr)
-            CloseHandle(m_process);
-    }
-    RemoteMemory(const RemoteMemory&) = delete;
-    RemoteMemory& operator=(const RemoteMemory&) = delete;
-
-    BYTE* Address() const { return m_address; }
-    bool Write(size_t offset, const void* data, size_t size) const
-    {
-        return m_address != nullptr && offset + size <= m_size &&
-               WriteProcessMemory(m_process, m_address + offset, data, size, nullptr);
-    }
-    bool Read(size_t offset, void* data, size_t size) const
-    {
-        return m_address != nullptr && offset + size <= m_size &&
-               ReadProcessMemory(m_process, m_address + offset, data, size, nullptr);
-    }
-
-private:
-    size_t m_size;
-    HANDLE m_process = nullptr;
-    BYTE* m_address = nullptr;
-};
-
-}
 
 namespace UiDriver {
 
@@ -143,9 +68,15 @@ bool WaitFor(const std::function<bool()>& predicate, DWORD timeoutMs, DWORD step
 
 HWND FindProcessWindow(DWORD processId, LPCWSTR className, LPCWSTR caption)
 {
-    WindowQuery query = {processId, className, caption, nullptr};
-    EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&query));
-    return query.found;
+    // Top-level windows come in Z order, the topmost first.
+    for (HWND window = FindWindowExW(nullptr, nullptr, className, caption); window != nullptr;
+         window = FindWindowExW(nullptr, window, className, caption)) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (owner == processId && IsWindowVisible(window))
+            return window;
+    }
+    return nullptr;
 }
 
 void PressButton(HWND dialog, int id)
@@ -153,52 +84,6 @@ void PressButton(HWND dialog, int id)
     HWND button = GetDlgItem(dialog, id);
     SendMessageTimeoutW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(button),
                         SMTO_NORMAL, 20000, nullptr);
-}
-
-std::wstring ListViewText(HWND list, int item, int subItem)
-{
-    const int chars = 1024;
-    RemoteMemory memory(list, sizeof(LVITEMW) + chars * sizeof(wchar_t));
-    LVITEMW cell = {};
-    cell.iSubItem = subItem;
-    cell.pszText = reinterpret_cast<LPWSTR>(memory.Address() + sizeof(LVITEMW));
-    cell.cchTextMax = chars;
-    if (!memory.Write(0, &cell, sizeof(cell)))
-        return std::wstring();
-    SendMessageW(list, LVM_GETITEMTEXTW, item, reinterpret_cast<LPARAM>(memory.Address()));
-    wchar_t text[chars] = {};
-    memory.Read(sizeof(LVITEMW), text, sizeof(text));
-    text[chars - 1] = L'\0';
-    return text;
-}
-
-bool SetListViewItemState(HWND list, int item, UINT state, UINT mask)
-{
-    RemoteMemory memory(list, sizeof(LVITEMW));
-    LVITEMW row = {};
-    row.state = state;
-    row.stateMask = mask;
-    return memory.Write(0, &row, sizeof(row)) &&
-           SendMessageW(list, LVM_SETITEMSTATE, item, reinterpret_cast<LPARAM>(memory.Address())) != 0;
-}
-
-std::wstring TabText(HWND tab, int index)
-{
-    const int chars = 256;
-    RemoteMemory memory(tab, sizeof(TCITEMW) + chars * sizeof(wchar_t));
-    TCITEMW item = {};
-    item.mask = TCIF_TEXT;
-    item.pszText = reinterpret_cast<LPWSTR>(memory.Address() + sizeof(TCITEMW));
-    item.cchTextMax = chars;
-    wchar_t text[chars] = {};
-    // The control may answer with a pointer of its own instead of filling the buffer.
-    const LPWSTR buffer = item.pszText;
-    const bool read = memory.Write(0, &item, sizeof(item)) &&
-                      SendMessageW(tab, TCM_GETITEMW, index, reinterpret_cast<LPARAM>(memory.Address())) &&
-                      memory.Read(0, &item, sizeof(item)) && item.pszText == buffer &&
-                      memory.Read(sizeof(TCITEMW), text, sizeof(text));
-    text[chars - 1] = L'\0';
-    return read ? text : std::wstring();
 }
 
 void ClickButton(HWND dialog, int id)
@@ -277,40 +162,16 @@ bool SaveScreenshot(const RECT& area, const std::wstring& fileName)
     if (directory.empty())
         return false;
     CreateDirectoryW(directory.c_str(), nullptr);
-    const std::vector<COLORREF> pixels = CaptureScreen(area);
-    const LONG width = area.right - area.left;
-    const LONG height = area.bottom - area.top;
-    const LONG stride = (width * 3 + 3) & ~3;
-    std::vector<BYTE> rows(static_cast<size_t>(stride * height));
-    // BMP rows run bottom-up in blue, green, red order.
-    for (LONG y = 0; y < height; ++y)
-        for (LONG x = 0; x < width; ++x) {
-            const COLORREF c = pixels[static_cast<size_t>(y * width + x)];
-            BYTE* out = &rows[static_cast<size_t>((height - 1 - y) * stride + x * 3)];
-            out[0] = GetBValue(c);
-            out[1] = GetGValue(c);
-            out[2] = GetRValue(c);
-        }
-    BITMAPINFOHEADER info = {};
-    info.biSize = sizeof(info);
-    info.biWidth = width;
-    info.biHeight = height;
-    info.biPlanes = 1;
-    info.biBitCount = 24;
-    BITMAPFILEHEADER file = {};
-    file.bfType = 0x4D42;
-    file.bfOffBits = sizeof(file) + sizeof(info);
-    file.bfSize = file.bfOffBits + static_cast<DWORD>(rows.size());
-    HANDLE out = CreateFileW((directory + L"\\" + fileName).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0,
-                             nullptr);
-    if (out == INVALID_HANDLE_VALUE)
+    FILE* out = _wfopen((directory + L"\\" + fileName).c_str(), L"wb");
+    if (out == nullptr)
         return false;
-    DWORD written = 0;
-    bool ok = WriteFile(out, &file, sizeof(file), &written, nullptr) &&
-              WriteFile(out, &info, sizeof(info), &written, nullptr) &&
-              WriteFile(out, rows.data(), static_cast<DWORD>(rows.size()), &written, nullptr);
-    CloseHandle(out);
-    return ok;
+    // A binary PPM: a short header, then red, green and blue of each pixel, row by row from the top.
+    std::fprintf(out, "P6\n%ld %ld\n255\n", area.right - area.left, area.bottom - area.top);
+    for (COLORREF c : CaptureScreen(area)) {
+        const unsigned char rgb[3] = {GetRValue(c), GetGValue(c), GetBValue(c)};
+        std::fwrite(rgb, 1, 3, out);
+    }
+    return std::fclose(out) == 0;
 }
 
 // GetGuiResources answers 0 under Wine. The handle table the process's PEB points to (as on

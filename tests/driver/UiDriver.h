@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-// Small helpers for driving and reading other processes' windows from a test.
+// Small helpers for driving and reading windows, the screen and processes from a test.
 namespace UiDriver {
 
 // A path handed over by the Linux side (CTest), as Wine's Z: drive sees it.
@@ -27,19 +27,13 @@ void ClickButton(HWND dialog, int id);
 // The same, returning once the dialog has handled it; not for buttons that open a modal loop.
 void PressButton(HWND dialog, int id);
 
-// A list view's cell text and row state, in whichever process owns the control.
-std::wstring ListViewText(HWND list, int item, int subItem);
-bool SetListViewItemState(HWND list, int item, UINT state, UINT mask);
-// A tab control's label, likewise.
-std::wstring TabText(HWND tab, int index);
-
 void PressKey(WORD virtualKey);
 void MoveMouseTo(int x, int y);
 void ClickMouseAt(int x, int y, bool right = false);
 
 // The screen's pixels in the rectangle, row by row, as COLORREF values.
 std::vector<COLORREF> CaptureScreen(const RECT& area);
-// Writes the screen's rectangle as a 24-bit BMP under the test output directory (QSS_OUT).
+// Writes the screen's rectangle as a binary PPM picture under the test output directory (QSS_OUT).
 bool SaveScreenshot(const RECT& area, const std::wstring& fileName);
 
 // Live GDI objects of another process, or -1 when its handle table cannot be read.

@@ -1,9 +1,10 @@
 // Each start-up mode's wiring, end to end: the built program under Wine, watched through its windows.
 // The command line's parsing itself is pinned by the unit tests.
 #include "res/resource.h"
-#include "tests/driver/SetupSession.h"
+#include "tests/driver/TestProcess.h"
 #include "tests/driver/UiDriver.h"
 
+#include <commctrl.h>
 #include <gtest/gtest.h>
 #include <shlwapi.h>
 
@@ -14,6 +15,7 @@
 namespace {
 
 const wchar_t* const kAppDefaults = L"Software\\Wine\\AppDefaults\\QuorvaneSaver.scr";
+const DWORD kTimeout = 20000;
 
 std::wstring SaverCommand(const std::wstring& arguments)
 {
@@ -25,7 +27,7 @@ void ExpectMessageBox(const std::wstring& arguments, const std::wstring& expecte
 {
     TestProcess saver;
     ASSERT_TRUE(saver.Start(SaverCommand(arguments)));
-    HWND box = saver.WaitForWindow(L"#32770", L"QuorvaneSaver", SetupSession::kTimeout);
+    HWND box = saver.WaitForWindow(L"#32770", L"QuorvaneSaver", kTimeout);
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(UiDriver::WindowText(GetDlgItem(box, 0xFFFF)), expectedText);
     // Wine keeps an icon control in every box, empty unless an icon was asked for. The hand is the
@@ -40,26 +42,26 @@ void ExpectMessageBox(const std::wstring& arguments, const std::wstring& expecte
     EXPECT_EQ(red > 200, handIcon) << red << " red pixels";
     EXPECT_TRUE(saver.IsRunning()) << "the program must wait for the box to close";
     UiDriver::ClickButton(box, IDOK);
-    DWORD code = 99;
-    ASSERT_TRUE(saver.WaitForExit(SetupSession::kTimeout, &code));
-    EXPECT_EQ(code, 0u);
+    EXPECT_TRUE(saver.EndsCleanly(kTimeout));
 }
 
 TEST(Startup, ConfigurationShowsTheSetupSheetWithoutOwnerOnItsDisplayTabAndEndsWithIt)
 {
-    SetupSession setup;
-    ASSERT_TRUE(setup.Open(L"/c:1234"));
-    EXPECT_EQ(GetWindow(setup.Sheet(), GW_OWNER), nullptr);
-    EXPECT_NE(setup.Item(IDC_COUNT_COMBO), nullptr) << "not on the Display tab";
-    EXPECT_TRUE(setup.Close(IDCANCEL));
+    TestProcess saver;
+    ASSERT_TRUE(saver.Start(SaverCommand(L"/c:1234")));
+    HWND sheet = saver.WaitForWindow(L"#32770", L"Setup", kTimeout);
+    ASSERT_NE(sheet, nullptr);
+    EXPECT_EQ(GetWindow(sheet, GW_OWNER), nullptr);
+    EXPECT_NE(GetDlgItem(PropSheet_GetCurrentPageHwnd(sheet), IDC_COUNT_COMBO), nullptr) << "not on the Display tab";
+    UiDriver::ClickButton(sheet, IDCANCEL);
+    EXPECT_TRUE(saver.EndsCleanly(kTimeout));
 }
 
 TEST(Startup, PreviewWithoutAUsableParentEndsCleanly)
 {
     TestProcess saver;
-    DWORD code = 99;
-    ASSERT_TRUE(saver.Start(SaverCommand(L"/p 99999999")) && saver.WaitForExit(SetupSession::kTimeout, &code));
-    EXPECT_EQ(code, 0u);
+    ASSERT_TRUE(saver.Start(SaverCommand(L"/p 99999999")));
+    EXPECT_TRUE(saver.EndsCleanly(kTimeout));
 }
 
 TEST(Startup, FullScreenShowsTheIntroAndAKeyEndsIt)
@@ -75,9 +77,7 @@ TEST(Startup, FullScreenShowsTheIntroAndAKeyEndsIt)
         },
         90000, 100));
     UiDriver::PressKey(VK_SPACE);
-    DWORD code = 99;
-    ASSERT_TRUE(saver.WaitForExit(60000, &code));
-    EXPECT_EQ(code, 0u);
+    EXPECT_TRUE(saver.EndsCleanly(60000));
 }
 
 // One start under each emulated system version; the 32-bit stage picks its rows by name.
@@ -96,7 +96,8 @@ TEST_P(Version, RefusedBeforeWindows2000WhateverTheSwitchElseAnUnknownSwitchShow
     SHSetValueW(HKEY_CURRENT_USER, kAppDefaults, L"Version", REG_SZ, version.c_str(),
                 static_cast<DWORD>((version.size() + 1) * sizeof(wchar_t)));
     ExpectMessageBox(start.arguments,
-                     start.refused ? L"Sorry! This software requieres Windows 2000 or later." : SaverCommand(start.arguments),
+                     start.refused ? L"Sorry! This software requieres Windows 2000 or later."
+                                   : SaverCommand(start.arguments),
                      start.refused);
     SHDeleteKeyW(HKEY_CURRENT_USER, kAppDefaults);
 }
