@@ -424,7 +424,7 @@ TEST_F(SaverWindow, ASecondMonitorIsCoveredInBlackAndItsInputEndsTheSaver)
         << "no line on the primary monitor";
     EXPECT_TRUE(secondBlack());
     ASSERT_TRUE(saver.IsRunning()) << "the move under a still pointer ended the saver";
-    UiDriver::MoveMouseTo(1401, 300);
+    UiDriver::MoveMouseTo(1420, 320);
     ExpectEnds(saver, 5000);
 }
 
