@@ -5,7 +5,7 @@
 source "$(dirname "$0")/../../scripts/lib.sh"
 
 TESTS=$1
-CASES='SaverWindow.TheIntroIsCentredThenGivesWayToLinesInStateColours:SaverWindow.FewerServicesThanTheCountFillAsManyRows'
+CASES='SaverWindow.TheIntroGivesWayToAsManyRowsAsThereAreServicesWhateverTheSettingsHold'
 RUN_DIR="$(dirname "$TESTS")/test-run/screens"
 mkdir -p "$RUN_DIR"
 trap stop_wine EXIT
