@@ -2,8 +2,6 @@
 
 #include <winternl.h>
 
-#include <algorithm>
-#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 
@@ -207,47 +205,6 @@ int GdiObjectCount(DWORD processId)
     int count = 0;
     for (const HandleEntry& entry : entries)
         count += entry.type != 0;
-    return count;
-}
-
-// GetProcessHandleCount answers 0 under Wine, but the system-wide handle list is real: one entry per
-// open handle, each naming its process.
-int HandleCount(DWORD processId)
-{
-    struct HandleEntry {
-        ULONG processId;
-        UCHAR objectType;
-        UCHAR flags;
-        USHORT handle;
-        PVOID object;
-        ACCESS_MASK access;
-    };
-    struct HandleList {
-        ULONG count;
-        HandleEntry entries[1];
-    };
-    constexpr auto kSystemHandleInformation = static_cast<SYSTEM_INFORMATION_CLASS>(16);
-    constexpr NTSTATUS kInfoLengthMismatch = static_cast<NTSTATUS>(0xC0000004);
-    std::vector<BYTE> buffer(0x10000);
-    for (;;) {
-        ULONG needed = 0;
-        const NTSTATUS status = NtQuerySystemInformation(kSystemHandleInformation, buffer.data(),
-                                                         static_cast<ULONG>(buffer.size()), &needed);
-        if (status == kInfoLengthMismatch) {
-            // Handles may open between the two calls: leave room for more than were asked for.
-            buffer.resize(std::max<size_t>(buffer.size() * 2, needed + 0x1000));
-            continue;
-        }
-        if (status != 0)
-            return -1;
-        break;
-    }
-    const auto* list = reinterpret_cast<const HandleList*>(buffer.data());
-    const size_t room = (buffer.size() - offsetof(HandleList, entries)) / sizeof(HandleEntry);
-    const auto* entries = reinterpret_cast<const HandleEntry*>(buffer.data() + offsetof(HandleList, entries));
-    int count = 0;
-    for (size_t i = 0; i < std::min<size_t>(list->count, room); ++i)
-        count += entries[i].processId == processId;
     return count;
 }
 

@@ -38,7 +38,5 @@ bool SaveScreenshot(const RECT& area, const std::wstring& fileName);
 
 // Live GDI objects of another process, or -1 when its handle table cannot be read.
 int GdiObjectCount(DWORD processId);
-// Open kernel handles of a process, or -1 when the system's handle list cannot be read.
-int HandleCount(DWORD processId);
 
 }

@@ -1,7 +1,6 @@
 // The saver's windows end to end: the built program under Wine, read from the screen.
 #include "ProbeService.h"
 #include "app/CSaverFrameWnd.h"
-#include "display/AnimationLayout.h"
 #include "settings/CSaverSettings.h"
 #include "tests/driver/TestProcess.h"
 #include "tests/driver/TestRegistry.h"
@@ -29,10 +28,11 @@ RECT Screen()
     return RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
 }
 
-// The intro's top-left on a screen of that size.
+// The intro's top-left on the screens the suite runs on: the middle, each half rounded down. The two-monitor
+// run's primary monitor is the usual 1024x768 one.
 POINT IntroAt(const RECT& screen)
 {
-    return AnimationLayout::IntroOrigin(screen.right, screen.bottom, kIntroWidth, kIntroHeight);
+    return screen.right == 640 ? POINT{180, 58} : screen.right == 3840 ? POINT{1780, 898} : POINT{372, 202};
 }
 
 // The intro picture as the program's own resources hold it.
