@@ -143,24 +143,22 @@ TEST_F(SetupSheet, SwatchesShowStoredAndChosenColoursAndAChosenFontRefillsTheCou
     EXPECT_EQ(GetDword(L"RunningColor"), colours[0]);
 }
 
-// Saves the window's picture and checks every control's text fits its rectangle.
+// Saves the window's picture and checks every label's and button's text fits its rectangle in the control's font.
 void CheckLayout(HWND window, const std::wstring& name)
 {
     RECT rect;
     GetWindowRect(window, &rect);
     EXPECT_TRUE(UiDriver::SaveScreenshot(rect, name + L".ppm"));
-    HDC dc = CreateCompatibleDC(nullptr);
-    // The templates' font, as this prefix resolves it.
-    HFONT font = CreateFontW(-MulDiv(8, GetDeviceCaps(dc, LOGPIXELSY), 72), 0, 0, 0, FW_NORMAL, 0, 0, 0,
-                             DEFAULT_CHARSET, 0, 0, 0, 0, L"MS Sans Serif");
-    HGDIOBJ old = SelectObject(dc, font);
-    for (HWND child : UiDriver::Children(window)) {
+    for (HWND child = GetWindow(window, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
         const std::wstring text = UiDriver::WindowText(child), kind = UiDriver::ClassName(child);
         const LONG type = GetWindowLongW(child, GWL_STYLE) & BS_TYPEMASK;
         if (text.empty() || (kind != L"Static" && kind != L"Button") || !IsWindowVisible(child))
             continue;
         RECT needed = {0, 0, 0, 0}, client;
+        HDC dc = GetDC(child);
+        SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(child, WM_GETFONT, 0, 0)));
         DrawTextW(dc, text.c_str(), -1, &needed, DT_CALCRECT | DT_SINGLELINE);
+        ReleaseDC(child, dc);
         GetClientRect(child, &client);
         // Room the control itself takes beside its text.
         const bool check = type == BS_AUTORADIOBUTTON || type == BS_RADIOBUTTON || type == BS_AUTOCHECKBOX;
@@ -172,8 +170,6 @@ void CheckLayout(HWND window, const std::wstring& name)
             << name.c_str() << ": \"" << std::string(text.begin(), text.end());
         EXPECT_LE(needed.bottom, client.bottom) << name.c_str();
     }
-    DeleteObject(SelectObject(dc, old));
-    DeleteDC(dc);
 }
 
 TEST_F(SetupSheet, PagesAreSavedAsPicturesAndNoTextIsClipped)

@@ -10,11 +10,8 @@ bool SetupSession::Open()
     End();
     m_app.Enable3dControls();
     m_thread = CreateThread(nullptr, 0, RunSheet, this, 0, &m_threadId);
-    const auto shows = [this] {
-        m_sheet = UiDriver::FindProcessWindow(GetCurrentProcessId(), L"#32770", L"Setup");
-        return m_sheet != nullptr && Page() != nullptr;
-    };
-    return m_thread != nullptr && UiDriver::WaitFor(shows, kTimeout);
+    m_sheet = m_thread != nullptr ? WaitForOtherWindow(L"#32770", L"Setup") : nullptr;
+    return m_sheet != nullptr && Page() != nullptr;
 }
 
 DWORD WINAPI SetupSession::RunSheet(void* session)

@@ -7,18 +7,14 @@
 
 namespace UiDriver {
 
-std::wstring WindowsPath(const char* unixPath)
-{
-    std::wstring path = L"Z:";
-    for (const char* p = unixPath; *p; ++p)
-        path += *p == '/' ? L'\\' : static_cast<wchar_t>(static_cast<unsigned char>(*p));
-    return path;
-}
-
 std::wstring PathFromEnvironment(const char* variable)
 {
+    // Wine's Z: drive sees the Linux side's root.
     const char* value = std::getenv(variable);
-    return value ? WindowsPath(value) : std::wstring();
+    std::wstring path = value ? L"Z:" : L"";
+    for (const char* p = value; p != nullptr && *p; ++p)
+        path += *p == '/' ? L'\\' : static_cast<wchar_t>(static_cast<unsigned char>(*p));
+    return path;
 }
 
 std::wstring Quoted(const std::wstring& text)
@@ -38,19 +34,6 @@ std::wstring ClassName(HWND window)
     wchar_t name[256] = {};
     GetClassNameW(window, name, 256);
     return name;
-}
-
-static BOOL CALLBACK CollectChild(HWND child, LPARAM param)
-{
-    reinterpret_cast<std::vector<HWND>*>(param)->push_back(child);
-    return TRUE;
-}
-
-std::vector<HWND> Children(HWND parent)
-{
-    std::vector<HWND> children;
-    EnumChildWindows(parent, CollectChild, reinterpret_cast<LPARAM>(&children));
-    return children;
 }
 
 bool WaitFor(const std::function<bool()>& predicate, DWORD timeoutMs, DWORD stepMs)

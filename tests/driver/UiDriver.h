@@ -9,15 +9,12 @@
 // Small helpers for driving and reading windows, the screen and processes from a test.
 namespace UiDriver {
 
-// A path handed over by the Linux side (CTest), as Wine's Z: drive sees it.
-std::wstring WindowsPath(const char* unixPath);
-// The Windows path of the file named by an environment variable the test set-up provides.
+// The Windows path of the file named by an environment variable the test set-up (CTest) provides.
 std::wstring PathFromEnvironment(const char* variable);
 std::wstring Quoted(const std::wstring& text);
 
 std::wstring WindowText(HWND window);
 std::wstring ClassName(HWND window);
-std::vector<HWND> Children(HWND parent);
 // Asks until the predicate holds or the time is up; its last answer.
 bool WaitFor(const std::function<bool()>& predicate, DWORD timeoutMs, DWORD stepMs = 50);
 // A visible top-level window of the process, by class and/or caption (null matches any).
