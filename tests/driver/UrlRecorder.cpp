@@ -16,9 +16,13 @@ UrlRecorder::UrlRecorder()
     GetTempPathW(MAX_PATH, temp);
     m_record = std::wstring(temp) + L"qss-url-record.txt";
     DeleteFileW(m_record.c_str());
-    SetEnvironmentVariableW(L"QSS_RECORD_FILE", m_record.c_str());
-    const std::wstring recorder = UiDriver::PathFromEnvironment("QSS_RECORDER");
-    m_ready = !recorder.empty() && SetCommand(UiDriver::Quoted(recorder) + L" %1");
+    m_ready = Record();
+}
+
+bool UrlRecorder::Record() const
+{
+    // The shell puts the address in place of %1; echo writes the rest of its line as it stands.
+    return SetCommand(L"cmd.exe /c echo %1>>" + UiDriver::Quoted(m_record));
 }
 
 bool UrlRecorder::SetCommand(const std::wstring& command) const

@@ -2,16 +2,18 @@
 
 #include <string>
 
-// Points the prefix's http open command at the recorder program (or any command), and reads what
-// the recorder received.
+// Points the prefix's http open command at a command that appends what it is handed to a file (or at
+// any command), and reads that file.
 class UrlRecorder {
 public:
     UrlRecorder();
 
     bool Ready() const { return m_ready; }
+    // Puts the recording command back.
+    bool Record() const;
     // Replaces the open command, e.g. with a program that does not exist.
     bool SetCommand(const std::wstring& command) const;
-    // What the recorder wrote, once it has written that many lines (or after 10 s).
+    // What was recorded, one line per open, once it has that many lines (or after 10 s).
     std::string Recorded(size_t lines) const;
 
 private:
