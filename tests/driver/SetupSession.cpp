@@ -72,12 +72,7 @@ bool SetupSession::Close(int id)
 HWND SetupSession::WaitForOtherWindow(LPCWSTR className, LPCWSTR caption, DWORD timeoutMs) const
 {
     // A window the sheet opens lies above it, so once it shows it is the first match.
-    HWND found = nullptr;
-    const auto shows = [&] {
-        found = UiDriver::FindProcessWindow(GetCurrentProcessId(), className, caption);
-        return found != nullptr && found != m_sheet;
-    };
-    return UiDriver::WaitFor(shows, timeoutMs) ? found : nullptr;
+    return UiDriver::WaitForWindow(GetCurrentProcessId(), className, caption, timeoutMs, m_sheet);
 }
 
 bool SetupSession::EndDialog(HWND dialog, int button)

@@ -1,7 +1,5 @@
 #include "tests/driver/TestProcess.h"
 
-#include "tests/driver/UiDriver.h"
-
 #include <vector>
 
 TestProcess::~TestProcess()
@@ -17,15 +15,6 @@ bool TestProcess::Start(const std::wstring& commandLine)
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     return CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &m_info) != 0;
-}
-
-HWND TestProcess::WaitForWindow(LPCWSTR className, LPCWSTR caption, DWORD timeoutMs) const
-{
-    HWND found = nullptr;
-    UiDriver::WaitFor(
-        [&] { return (found = UiDriver::FindProcessWindow(m_info.dwProcessId, className, caption)) || !IsRunning(); },
-        timeoutMs);
-    return found;
 }
 
 bool TestProcess::WaitForExit(DWORD timeoutMs, DWORD* exitCode)

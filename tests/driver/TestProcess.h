@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tests/driver/UiDriver.h"
+
 #include <windows.h>
 
 #include <string>
@@ -13,8 +15,10 @@ public:
     TestProcess& operator=(const TestProcess&) = delete;
 
     bool Start(const std::wstring& commandLine);
-    // A visible top-level window of this process, by class and/or caption (null matches any).
-    HWND WaitForWindow(LPCWSTR className, LPCWSTR caption, DWORD timeoutMs) const;
+    HWND WaitForWindow(LPCWSTR className, LPCWSTR caption, DWORD timeoutMs) const
+    {
+        return UiDriver::WaitForWindow(m_info.dwProcessId, className, caption, timeoutMs);
+    }
     // True when the process ended within the time; otherwise it is killed and false returned.
     bool WaitForExit(DWORD timeoutMs, DWORD* exitCode = nullptr);
     // True when the process ended within the time with exit code 0.

@@ -47,17 +47,21 @@ bool WaitFor(const std::function<bool()>& predicate, DWORD timeoutMs, DWORD step
     return true;
 }
 
-HWND FindProcessWindow(DWORD processId, LPCWSTR className, LPCWSTR caption)
+HWND WaitForWindow(DWORD processId, LPCWSTR className, LPCWSTR caption, DWORD timeoutMs, HWND other)
 {
-    // Top-level windows come in Z order, the topmost first.
-    for (HWND window = FindWindowExW(nullptr, nullptr, className, caption); window != nullptr;
-         window = FindWindowExW(nullptr, window, className, caption)) {
-        DWORD owner = 0;
-        GetWindowThreadProcessId(window, &owner);
-        if (owner == processId && IsWindowVisible(window))
-            return window;
-    }
-    return nullptr;
+    HWND found = nullptr;
+    const auto shows = [&] {
+        // Top-level windows come in Z order, the topmost first.
+        for (found = FindWindowExW(nullptr, nullptr, className, caption); found != nullptr;
+             found = FindWindowExW(nullptr, found, className, caption)) {
+            DWORD owner = 0;
+            GetWindowThreadProcessId(found, &owner);
+            if (owner == processId && IsWindowVisible(found))
+                return found != other;
+        }
+        return false;
+    };
+    return WaitFor(shows, timeoutMs) ? found : nullptr;
 }
 
 void PressButton(HWND dialog, int id)

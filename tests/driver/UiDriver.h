@@ -17,8 +17,9 @@ std::wstring WindowText(HWND window);
 std::wstring ClassName(HWND window);
 // Asks until the predicate holds or the time is up; its last answer.
 bool WaitFor(const std::function<bool()>& predicate, DWORD timeoutMs, DWORD stepMs = 50);
-// A visible top-level window of the process, by class and/or caption (null matches any).
-HWND FindProcessWindow(DWORD processId, LPCWSTR className, LPCWSTR caption);
+// The topmost visible top-level window of the process by class and/or caption (null matches any), once it
+// shows and is not the other one; null when the time is up.
+HWND WaitForWindow(DWORD processId, LPCWSTR className, LPCWSTR caption, DWORD timeoutMs, HWND other = nullptr);
 // Presses a button of a dialog the way a click does (BN_CLICKED to its parent).
 void ClickButton(HWND dialog, int id);
 // The same, returning once the dialog has handled it; not for buttons that open a modal loop.

@@ -8,7 +8,7 @@
 
 #include <algorithm>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 
 UrlRecorder::UrlRecorder()
 {
@@ -37,9 +37,8 @@ std::string UrlRecorder::Recorded(size_t lines) const
     std::string text;
     UiDriver::WaitFor(
         [&] {
-            std::stringstream content;
-            content << std::ifstream(m_record.c_str()).rdbuf();
-            text = content.str();
+            std::ifstream file(m_record.c_str());
+            text.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
             return static_cast<size_t>(std::count(text.begin(), text.end(), '\n')) >= lines;
         },
         10000);

@@ -2,6 +2,7 @@
 // The command line's parsing itself is pinned by the unit tests.
 #include "res/resource.h"
 #include "tests/driver/TestProcess.h"
+#include "tests/driver/TestRegistry.h"
 #include "tests/driver/UiDriver.h"
 
 #include <commctrl.h>
@@ -70,8 +71,7 @@ TEST_P(Version, RefusedBeforeWindows2000WhateverTheSwitchElseAnUnknownSwitchShow
 {
     const VersionStart& start = GetParam();
     const std::wstring version(start.version, start.version + strlen(start.version));
-    SHSetValueW(HKEY_CURRENT_USER, kAppDefaults, L"Version", REG_SZ, version.c_str(),
-                static_cast<DWORD>((version.size() + 1) * sizeof(wchar_t)));
+    TestRegistry::Set(L"Version", REG_SZ, version.c_str(), (version.size() + 1) * sizeof(wchar_t), kAppDefaults);
     // One message box, closed with OK, and a clean end.
     TestProcess saver;
     ASSERT_TRUE(saver.Start(SaverCommand(start.arguments)));
