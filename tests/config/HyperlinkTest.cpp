@@ -134,18 +134,14 @@ TEST_F(Hyperlink, TheMenuOpensBesideTheLinkWithTheArrowShowsPropertiesAndCopiesT
     ASSERT_NE(OpenMenu(), nullptr);
     // "Copy Shor&tcut": its mnemonic reaches the command.
     UiDriver::PressKey('T');
-    std::wstring copied;
-    UiDriver::WaitFor(
-        [&] {
-            if (!IsClipboardFormatAvailable(CF_UNICODETEXT) || !OpenClipboard(nullptr))
-                return false;
-            copied = static_cast<const wchar_t*>(GlobalLock(GetClipboardData(CF_UNICODETEXT)));
-            GlobalUnlock(GetClipboardData(CF_UNICODETEXT));
-            return CloseClipboard() != FALSE;
-        },
-        5000);
-    EXPECT_EQ(copied, MAKER_URL);
+    // The clipboard opens to the test once the copy has closed it.
+    ASSERT_TRUE(UiDriver::WaitFor([] { return IsClipboardFormatAvailable(CF_UNICODETEXT) && OpenClipboard(nullptr); },
+                                  5000));
+    HANDLE copied = GetClipboardData(CF_UNICODETEXT);
+    EXPECT_EQ(std::wstring(static_cast<const wchar_t*>(GlobalLock(copied))), MAKER_URL);
+    GlobalUnlock(copied);
     EXPECT_FALSE(IsClipboardFormatAvailable(stale));
+    CloseClipboard();
 }
 
 TEST_F(Hyperlink, F1InTheSetupSheetOpensTheMakersHelpPage)

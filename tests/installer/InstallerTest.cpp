@@ -26,14 +26,11 @@ std::string Contents(const std::wstring& path)
     return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
-// Runs a command to its end; its exit code, or 99 when it did not end.
-DWORD RunToEnd(const std::wstring& command)
+// Runs a command to its end; true when it ended with exit code 0.
+bool RunsCleanly(const std::wstring& command)
 {
     TestProcess process;
-    DWORD code = 99;
-    if (!process.Start(command) || !process.WaitForExit(120000, &code))
-        return 99;
-    return code;
+    return process.Start(command) && process.EndsCleanly(120000);
 }
 
 std::wstring InstalledSaver()
@@ -50,7 +47,7 @@ TEST(Installer, InstallsIntoTheSystemFolderAndUninstallPutsEverythingBack)
     ASSERT_TRUE(Set(L"SCRNSAVE.EXE", REG_SZ, kPrevious, sizeof(kPrevious), kDesktop));
     ASSERT_TRUE(Set(L"Probe", REG_SZ, L"kept until uninstall", sizeof(L"kept until uninstall"), kSettingsKey));
 
-    ASSERT_EQ(RunToEnd(UiDriver::Quoted(setup) + L" /S"), 0u);
+    ASSERT_TRUE(RunsCleanly(UiDriver::Quoted(setup) + L" /S"));
     const std::string built = Contents(UiDriver::PathFromEnvironment("QSS_SCR"));
     ASSERT_FALSE(built.empty());
     EXPECT_EQ(Contents(InstalledSaver()), built) << "the 64-bit saver belongs in the 64-bit system folder";
@@ -63,13 +60,13 @@ TEST(Installer, InstallsIntoTheSystemFolderAndUninstallPutsEverythingBack)
     EXPECT_EQ(Get(L"DisplayName", kUninstallKey, HKEY_LOCAL_MACHINE).Text(), L"Quorvane Screen Saver");
 
     // A second install over the first must not take itself for the saver to give back.
-    ASSERT_EQ(RunToEnd(UiDriver::Quoted(setup) + L" /S"), 0u);
+    ASSERT_TRUE(RunsCleanly(UiDriver::Quoted(setup) + L" /S"));
     EXPECT_EQ(Contents(InstalledSaver()), built);
 
     // _?= keeps the uninstaller in place, so it ends only when it has finished.
     const std::wstring uninstaller = uninstall.substr(1, uninstall.find(L'"', 1) - 1);
     std::wstring folder = uninstaller.substr(0, uninstaller.rfind(L'\\'));
-    ASSERT_EQ(RunToEnd(UiDriver::Quoted(uninstaller) + L" /S _?=" + folder), 0u);
+    ASSERT_TRUE(RunsCleanly(UiDriver::Quoted(uninstaller) + L" /S _?=" + folder));
     EXPECT_FALSE(PathFileExistsW(InstalledSaver().c_str()));
     EXPECT_EQ(Get(L"SCRNSAVE.EXE", kDesktop).Text(), kPrevious);
     EXPECT_FALSE(Get(L"Probe", kSettingsKey).present);
