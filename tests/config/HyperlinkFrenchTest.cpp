@@ -10,7 +10,7 @@
 TEST(HyperlinkInFrench, ThePlatformPicksTheFrenchMenuAndPage)
 {
     SetupSession setup;
-    ASSERT_TRUE(setup.Open() && setup.ShowTab(L"About"));
+    ASSERT_TRUE(setup.Open() && setup.ShowPage(IDD_ABOUT_PAGE));
     HWND link = setup.Item(IDC_WEB_LINK);
     PostMessageW(link, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(link), MAKELPARAM(-1, -1));
     ASSERT_NE(setup.WaitForOtherWindow(L"#32768", nullptr, 5000), nullptr);

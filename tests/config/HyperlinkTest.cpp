@@ -21,7 +21,7 @@ protected:
     void SetUp() override
     {
         UiDriver::MoveMouseTo(5, 700);
-        ASSERT_TRUE(m_recorder.Ready() && m_setup.Open() && m_setup.ShowTab(L"About"));
+        ASSERT_TRUE(m_recorder.Ready() && m_setup.Open() && m_setup.ShowPage(IDD_ABOUT_PAGE));
         m_link = m_setup.Item(IDC_WEB_LINK);
         GetWindowRect(m_link, &m_rect);
         m_middle = {(m_rect.left + m_rect.right) / 2, (m_rect.top + m_rect.bottom) / 2};

@@ -50,7 +50,7 @@ protected:
         CurrentComputerBrowser() = &BrowseNetworkComputer;
         DeleteSettings();
     }
-    bool OpenServicesTab() { return m_setup.Open() && (m_page = m_setup.ShowTab(L"Services")) != nullptr; }
+    bool OpenServicesTab() { return m_setup.Open() && (m_page = m_setup.ShowPage(IDD_SERVICES_PAGE)) != nullptr; }
     Rows PageRows() const { return SetupSession::Rows(GetDlgItem(m_page, IDC_SERVICE_LIST)); }
     bool Enabled(int id) const { return IsWindowEnabled(GetDlgItem(m_page, id)) != FALSE; }
     // Opens the add dialog (posted: the page runs its modal loop before it returns).
@@ -167,7 +167,7 @@ TEST_F(ServicesPage, RemovalsKeepTheOtherRowsInOrderAndAnAppliedOneShortensTheCo
         EXPECT_TRUE(m_setup.ApplyEnabled());
         if (removal.button == IDOK) {
             EXPECT_TRUE(m_setup.Apply());
-            EXPECT_EQ(SendMessageW(GetDlgItem(m_setup.ShowTab(L"Display"), IDC_COUNT_COMBO), CB_GETCOUNT, 0, 0),
+            EXPECT_EQ(SendMessageW(GetDlgItem(m_setup.ShowPage(IDD_DISPLAY_PAGE), IDC_COUNT_COMBO), CB_GETCOUNT, 0, 0),
                       removal.countChoices);
         }
         EXPECT_TRUE(m_setup.Close(removal.button));

@@ -76,7 +76,7 @@ TEST_F(SetupSheet, TheSavedPairsBoundTheCountListApplyWritesOnlyTheDisplayValues
     EXPECT_EQ(Selection(), 2);
     EXPECT_FALSE(m_setup.ApplyEnabled());
     PickCount(0);
-    ASSERT_NE(m_setup.ShowTab(L"About"), nullptr);
+    ASSERT_NE(m_setup.ShowPage(IDD_ABOUT_PAGE), nullptr);
     EXPECT_EQ(GetDword(L"ServicesCount"), 5u);
     EXPECT_TRUE(m_setup.Apply());
     // Every page with a window is applied: the Display page's values, not the lists, nothing of the About page.
@@ -175,10 +175,12 @@ void CheckLayout(HWND window, const std::wstring& name)
 TEST_F(SetupSheet, PagesAreSavedAsPicturesAndNoTextIsClipped)
 {
     ASSERT_TRUE(Open());
-    for (const wchar_t* tab : {L"Display", L"About", L"Services"}) {
-        ASSERT_NE(m_setup.ShowTab(tab), nullptr);
+    const std::pair<int, const wchar_t*> pages[] = {
+        {IDD_DISPLAY_PAGE, L"Display"}, {IDD_ABOUT_PAGE, L"About"}, {IDD_SERVICES_PAGE, L"Services"}};
+    for (const auto& [page, name] : pages) {
+        ASSERT_NE(m_setup.ShowPage(page), nullptr);
         Sleep(300);
-        CheckLayout(m_setup.Page(), std::wstring(L"setup-") + tab);
+        CheckLayout(m_setup.Page(), std::wstring(L"setup-") + name);
     }
     CheckLayout(m_setup.Sheet(), L"setup-sheet");
     UiDriver::ClickButton(m_setup.Page(), IDC_ADD);
@@ -207,7 +209,7 @@ TEST_F(SetupSheet, AKeyThatRefusesWritesStillOpensAndClosesAndGainsNoValue)
     PickCount(0);
     EXPECT_TRUE(m_setup.Apply());
     // OK with the Services page opened too, so that its lists are saved as well.
-    ASSERT_NE(m_setup.ShowTab(L"Services"), nullptr);
+    ASSERT_NE(m_setup.ShowPage(IDD_SERVICES_PAGE), nullptr);
     EXPECT_TRUE(m_setup.Close(IDOK));
     EXPECT_TRUE(AllValues().empty());
     DeleteSettings();

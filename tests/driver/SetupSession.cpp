@@ -2,7 +2,6 @@
 
 #include "tests/driver/UiDriver.h"
 
-#include <commctrl.h>
 #include <windowsx.h>
 
 bool SetupSession::Open()
@@ -35,24 +34,6 @@ void SetupSession::End()
     CloseHandle(m_thread);
     m_thread = nullptr;
     m_sheet = nullptr;
-}
-
-HWND SetupSession::Page() const
-{
-    return PropSheet_GetCurrentPageHwnd(m_sheet);
-}
-
-HWND SetupSession::ShowTab(const std::wstring& label) const
-{
-    wchar_t text[64] = {};
-    TCITEMW item = {};
-    item.mask = TCIF_TEXT;
-    item.pszText = text;
-    item.cchTextMax = 64;
-    for (int i = 0; TabCtrl_GetItem(PropSheet_GetTabControl(m_sheet), i, &item); ++i)
-        if (label == text && PropSheet_SetCurSel(m_sheet, nullptr, i))
-            return Page();
-    return nullptr;
 }
 
 bool SetupSession::Apply() const

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <string>
 #include <utility>
 #include <vector>
@@ -23,10 +25,14 @@ public:
     // Runs the sheet and waits for it; false when it did not appear.
     bool Open();
     HWND Sheet() const { return m_sheet; }
-    HWND Page() const;
+    HWND Page() const { return PropSheet_GetCurrentPageHwnd(m_sheet); }
     HWND Item(int id) const { return GetDlgItem(Page(), id); }
-    // Brings the tab with this label to the front and returns its page; null when there is none.
-    HWND ShowTab(const std::wstring& label) const;
+    // Brings the page made from this dialog template to the front and returns the page in front.
+    HWND ShowPage(int templateId) const
+    {
+        PropSheet_SetCurSelByID(m_sheet, templateId);
+        return Page();
+    }
     bool ApplyEnabled() const { return IsWindowEnabled(GetDlgItem(m_sheet, kApplyButton)) != FALSE; }
     // Presses Apply; true when the sheet then counts nothing as changed.
     bool Apply() const;
