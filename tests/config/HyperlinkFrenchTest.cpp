@@ -20,7 +20,5 @@ TEST(HyperlinkInFrench, ThePlatformPicksTheFrenchMenuAndPage)
     ASSERT_NE(sheet, nullptr);
     HWND page = PropSheet_GetCurrentPageHwnd(sheet);
     EXPECT_EQ(UiDriver::WindowText(GetDlgItem(page, IDC_LINK_ADDRESS_LABEL)), L"Adresse (URL):");
-    RECT rect;
-    GetWindowRect(sheet, &rect);
-    UiDriver::SaveScreenshot(rect, L"link-properties-fr.ppm");
+    UiDriver::SaveScreenshot(sheet, L"link-properties-fr.ppm");
 }

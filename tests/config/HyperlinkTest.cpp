@@ -123,8 +123,7 @@ TEST_F(Hyperlink, TheMenuOpensBesideTheLinkWithTheArrowShowsPropertiesAndCopiesT
     EXPECT_EQ(UiDriver::WindowText(GetDlgItem(page, IDC_LINK_TEXT)), UiDriver::WindowText(m_link));
     EXPECT_EQ(UiDriver::WindowText(GetDlgItem(page, IDC_LINK_URL)), MAKER_URL);
     EXPECT_FALSE(IsWindowVisible(GetDlgItem(sheet, SetupSession::kApplyButton)));
-    GetWindowRect(sheet, &rect);
-    UiDriver::SaveScreenshot(rect, L"link-properties.ppm");
+    UiDriver::SaveScreenshot(sheet, L"link-properties.ppm");
     ASSERT_TRUE(SetupSession::EndDialog(sheet, IDCANCEL));
     // Someone else's data first: the copy must not leave it beside the address.
     const UINT stale = RegisterClipboardFormatW(L"QssStaleFormat");

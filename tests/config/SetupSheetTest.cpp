@@ -146,9 +146,7 @@ TEST_F(SetupSheet, SwatchesShowStoredAndChosenColoursAndAChosenFontRefillsTheCou
 // Saves the window's picture and checks every label's and button's text fits its rectangle in the control's font.
 void CheckLayout(HWND window, const std::wstring& name)
 {
-    RECT rect;
-    GetWindowRect(window, &rect);
-    EXPECT_TRUE(UiDriver::SaveScreenshot(rect, name + L".ppm"));
+    EXPECT_TRUE(UiDriver::SaveScreenshot(window, name + L".ppm"));
     for (HWND child = GetWindow(window, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
         const std::wstring text = UiDriver::WindowText(child), kind = UiDriver::ClassName(child);
         const LONG type = GetWindowLongW(child, GWL_STYLE) & BS_TYPEMASK;

@@ -141,8 +141,10 @@ std::vector<COLORREF> CaptureScreen(const RECT& area)
     return pixels;
 }
 
-bool SaveScreenshot(const RECT& area, const std::wstring& fileName)
+bool SaveScreenshot(HWND window, const std::wstring& fileName)
 {
+    RECT area;
+    GetWindowRect(window, &area);
     const std::wstring directory = PathFromEnvironment("QSS_OUT");
     if (directory.empty())
         return false;

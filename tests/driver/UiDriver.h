@@ -31,8 +31,8 @@ void ClickMouseAt(int x, int y, bool right = false);
 
 // The screen's pixels in the rectangle, row by row, as COLORREF values.
 std::vector<COLORREF> CaptureScreen(const RECT& area);
-// Writes the screen's rectangle as a binary PPM picture under the test output directory (QSS_OUT).
-bool SaveScreenshot(const RECT& area, const std::wstring& fileName);
+// Writes the window's rectangle of the screen as a binary PPM picture under the test output directory (QSS_OUT).
+bool SaveScreenshot(HWND window, const std::wstring& fileName);
 
 // Live GDI objects of another process, or -1 when its handle table cannot be read.
 int GdiObjectCount(DWORD processId);
