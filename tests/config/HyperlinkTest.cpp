@@ -21,7 +21,7 @@ protected:
     void SetUp() override
     {
         UiDriver::MoveMouseTo(5, 700);
-        ASSERT_TRUE(m_recorder.Ready() && m_setup.Open() && m_setup.ShowPage(IDD_ABOUT_PAGE));
+        ASSERT_TRUE(m_recorder.Record() && m_setup.Open() && m_setup.ShowPage(IDD_ABOUT_PAGE));
         m_link = m_setup.Item(IDC_WEB_LINK);
         GetWindowRect(m_link, &m_rect);
         m_middle = {(m_rect.left + m_rect.right) / 2, (m_rect.top + m_rect.bottom) / 2};
@@ -68,10 +68,6 @@ protected:
 
 TEST_F(Hyperlink, BlueAtFirstRedWhileHoveredUnchangedByAFailedOpenPurpleAfterAnOpenOncePerClick)
 {
-    EXPECT_TRUE(ShowsOnly(kBlue));
-    Enter();
-    EXPECT_TRUE(ShowsOnly(kRed));
-    Leave();
     EXPECT_TRUE(ShowsOnly(kBlue));
     ASSERT_TRUE(m_recorder.SetCommand(L"C:\\no\\such\\browser.exe %1"));
     Enter();

@@ -16,7 +16,6 @@ UrlRecorder::UrlRecorder()
     GetTempPathW(MAX_PATH, temp);
     m_record = std::wstring(temp) + L"qss-url-record.txt";
     DeleteFileW(m_record.c_str());
-    m_ready = Record();
 }
 
 bool UrlRecorder::Record() const

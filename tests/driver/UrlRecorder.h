@@ -8,8 +8,7 @@ class UrlRecorder {
 public:
     UrlRecorder();
 
-    bool Ready() const { return m_ready; }
-    // Puts the recording command back.
+    // Makes the open command the recording one.
     bool Record() const;
     // Replaces the open command, e.g. with a program that does not exist.
     bool SetCommand(const std::wstring& command) const;
@@ -17,6 +16,5 @@ public:
     std::string Recorded(size_t lines) const;
 
 private:
-    bool m_ready = false;
     std::wstring m_record;
 };

@@ -12,8 +12,7 @@
 
 namespace {
 
-using TestRegistry::Get;
-using TestRegistry::Set;
+using namespace TestRegistry;
 
 const wchar_t* const kDesktop = L"Control Panel\\Desktop";
 const wchar_t* const kSettingsKey = L"Software\\Zentrix\\ScreenSaver\\Quorvane Screen Saver";
