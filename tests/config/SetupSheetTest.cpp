@@ -2,7 +2,6 @@
 #include "config/CColorSwatch.h"
 #include "res/resource.h"
 #include "settings/CSaverSettings.h"
-#include "settings/RegistryFormat.h"
 #include "tests/driver/SetupSession.h"
 #include "tests/driver/TestRegistry.h"
 #include "tests/driver/UiDriver.h"
@@ -104,9 +103,7 @@ TEST_F(SetupSheet, SwatchesShowStoredAndChosenColoursAndAChosenFontRefillsTheCou
     // A font too tall for one row on the screen.
     LOGFONTW font = {};
     font.lfHeight = -(GetSystemMetrics(SM_CYSCREEN) + 10);
-    BYTE bytes[RegistryFormat::kLogFontBytes];
-    RegistryFormat::EncodeLogFont(font, bytes);
-    Set(L"LogFont", REG_BINARY, bytes, sizeof(bytes));
+    Set(L"LogFont", REG_BINARY, &font, sizeof(font));
     SaveLists({L"A", L"B", L"C"}, {L"x", L"y", L"z"});
     ASSERT_TRUE(Open());
     EXPECT_EQ(Choices(), 0);

@@ -1,7 +1,5 @@
 #include "tests/driver/TestProcess.h"
 
-#include <vector>
-
 TestProcess::~TestProcess()
 {
     Kill();
@@ -10,25 +8,21 @@ TestProcess::~TestProcess()
 bool TestProcess::Start(const std::wstring& commandLine)
 {
     Kill();
-    std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
-    line.push_back(L'\0');
+    // CreateProcessW may write into the command line.
+    std::wstring line = commandLine;
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
-    return CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &m_info) != 0;
+    return CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &m_info) != 0;
 }
 
 bool TestProcess::WaitForExit(DWORD timeoutMs, DWORD* exitCode)
 {
-    if (m_info.hProcess == nullptr)
-        return false;
-    if (WaitForSingleObject(m_info.hProcess, timeoutMs) != WAIT_OBJECT_0) {
+    if (m_info.hProcess == nullptr || WaitForSingleObject(m_info.hProcess, timeoutMs) != WAIT_OBJECT_0) {
         Kill();
         return false;
     }
-    DWORD code = 0;
-    GetExitCodeProcess(m_info.hProcess, &code);
     if (exitCode)
-        *exitCode = code;
+        GetExitCodeProcess(m_info.hProcess, exitCode);
     return true;
 }
 
