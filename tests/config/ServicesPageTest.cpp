@@ -53,12 +53,6 @@ protected:
     bool OpenServicesTab() { return m_setup.Open() && (m_page = m_setup.ShowPage(IDD_SERVICES_PAGE)) != nullptr; }
     Rows PageRows() const { return SetupSession::Rows(GetDlgItem(m_page, IDC_SERVICE_LIST)); }
     bool Enabled(int id) const { return IsWindowEnabled(GetDlgItem(m_page, id)) != FALSE; }
-    // Opens the add dialog (posted: the page runs its modal loop before it returns).
-    HWND OpenAddDialog() const
-    {
-        UiDriver::ClickButton(m_page, IDC_ADD);
-        return m_setup.WaitForOtherWindow(L"#32770", L"Services");
-    }
     // Ends the add dialog, once the page is done with what it handed back.
     bool CloseAddDialog(HWND dialog, int button) const
     {
@@ -94,7 +88,7 @@ TEST_F(ServicesPage, NothingSavedListsActiveServicesAddListsEveryOneSortedAndOkS
     }
     EXPECT_EQ(PageRows(), expected);
     EXPECT_FALSE(Enabled(IDC_REMOVE));
-    HWND dialog = OpenAddDialog();
+    HWND dialog = m_setup.OpenDialog(IDC_ADD, L"Services");
     ASSERT_NE(dialog, nullptr);
     HWND list = GetDlgItem(dialog, IDC_AVAILABLE_LIST);
     EXPECT_EQ(UiDriver::WindowText(GetDlgItem(dialog, IDC_SERVER_EDIT)), computer);
@@ -117,7 +111,7 @@ TEST_F(ServicesPage, NothingSavedListsActiveServicesAddListsEveryOneSortedAndOkS
     ASSERT_TRUE(CloseAddDialog(dialog, IDCANCEL));
     EXPECT_EQ(PageRows(), expected);
     EXPECT_FALSE(m_setup.ApplyEnabled()) << "a cancelled add marked the page modified";
-    ASSERT_TRUE(CloseAddDialog(OpenAddDialog(), IDOK));
+    ASSERT_TRUE(CloseAddDialog(m_setup.OpenDialog(IDC_ADD, L"Services"), IDOK));
     EXPECT_EQ(PageRows(), expected);
     EXPECT_TRUE(m_setup.ApplyEnabled());
     EXPECT_TRUE(m_setup.Close(IDOK));
@@ -185,7 +179,7 @@ TEST_F(ServicesPage, AddingSkipsExactDuplicatesPutsNewPairsAtTheirDialogIndicesA
     ASSERT_TRUE(gone.Installed() && lower != computer);
     SaveLists({computer, lower}, {kStoppedKey, kRunningKey});
     ASSERT_TRUE(OpenServicesTab());
-    HWND dialog = OpenAddDialog();
+    HWND dialog = m_setup.OpenDialog(IDC_ADD, L"Services");
     ASSERT_NE(dialog, nullptr);
     const auto items = SetupSession::ListItems(GetDlgItem(dialog, IDC_AVAILABLE_LIST));
     for (size_t i = 0; i < items.size(); ++i)
@@ -248,7 +242,7 @@ TEST_F(ServicesPage, PairsOfAnUnreachableServerStayAndABrowsedComputerRefillsThe
     ASSERT_TRUE(OpenServicesTab());
     EXPECT_EQ(PageRows(), (Rows{{computer, kRunning}, {kUnreachable, L""}, {computer, L""}}));
     EXPECT_NE(std::find(m_machines.begin(), m_machines.end(), kUnreachable), m_machines.end());
-    HWND dialog = OpenAddDialog();
+    HWND dialog = m_setup.OpenDialog(IDC_ADD, L"Services");
     ASSERT_NE(dialog, nullptr);
     const auto browse = [&](const wchar_t* chosen) {
         g_chosenComputer = chosen;

@@ -44,11 +44,6 @@ protected:
         SendMessageW(Combo(), CB_SETCURSEL, index, 0);
         SendMessageW(m_display, WM_COMMAND, MAKEWPARAM(IDC_COUNT_COMBO, CBN_SELCHANGE), LPARAM(Combo()));
     }
-    HWND OpenDialog(int button, LPCWSTR caption) const
-    {
-        UiDriver::ClickButton(m_display, button);
-        return m_setup.WaitForOtherWindow(L"#32770", caption);
-    }
     // The colour at the middle of a swatch, once it is the expected one or after 3 s.
     COLORREF SwatchColor(int placeholder, COLORREF expected) const
     {
@@ -109,9 +104,9 @@ TEST_F(SetupSheet, SwatchesShowStoredAndChosenColoursAndAChosenFontRefillsTheCou
     EXPECT_EQ(Choices(), 0);
     for (int i = 0; i < 4; ++i)
         EXPECT_EQ(SwatchColor(swatches[i], colours[i]), colours[i]) << i;
-    ASSERT_TRUE(SetupSession::EndDialog(OpenDialog(IDC_COLORS, L"Color"), IDCANCEL));
+    ASSERT_TRUE(SetupSession::EndDialog(m_setup.OpenDialog(IDC_COLORS, L"Color"), IDCANCEL));
     EXPECT_FALSE(m_setup.ApplyEnabled()) << "a cancelled colour dialog changed the page";
-    HWND dialog = OpenDialog(IDC_FONT, L"Font");
+    HWND dialog = m_setup.OpenDialog(IDC_FONT, L"Font");
     ASSERT_NE(dialog, nullptr);
     // Arial is only a substitute here: the dialog lists the face by its own name.
     ASSERT_NE(SendDlgItemMessageW(dialog, cmb1, CB_SELECTSTRING, WPARAM(-1), LPARAM(L"Liberation Sans")), CB_ERR);
@@ -125,7 +120,7 @@ TEST_F(SetupSheet, SwatchesShowStoredAndChosenColoursAndAChosenFontRefillsTheCou
     EXPECT_EQ(Selection(), 4);
     EXPECT_TRUE(m_setup.ApplyEnabled());
     SendDlgItemMessageW(m_display, IDC_PAUSED_RADIO, BM_CLICK, 0, 0);
-    dialog = OpenDialog(IDC_COLORS, L"Color");
+    dialog = m_setup.OpenDialog(IDC_COLORS, L"Color");
     // The dialog's red, green and blue boxes.
     for (const auto& [box, value] : {std::make_pair(706, L"0"), std::make_pair(707, L"0"), std::make_pair(708, L"255")})
         SetDlgItemTextW(dialog, box, value);
@@ -178,8 +173,7 @@ TEST_F(SetupSheet, PagesAreSavedAsPicturesAndNoTextIsClipped)
         CheckLayout(m_setup.Page(), std::wstring(L"setup-") + name);
     }
     CheckLayout(m_setup.Sheet(), L"setup-sheet");
-    UiDriver::ClickButton(m_setup.Page(), IDC_ADD);
-    HWND dialog = m_setup.WaitForOtherWindow(L"#32770", L"Services");
+    HWND dialog = m_setup.OpenDialog(IDC_ADD, L"Services");
     ASSERT_NE(dialog, nullptr);
     Sleep(300);
     CheckLayout(dialog, L"add-services");

@@ -50,6 +50,12 @@ bool SetupSession::Close(int id)
     return ended;
 }
 
+HWND SetupSession::OpenDialog(int button, LPCWSTR caption) const
+{
+    UiDriver::ClickButton(Page(), button);
+    return WaitForOtherWindow(L"#32770", caption);
+}
+
 HWND SetupSession::WaitForOtherWindow(LPCWSTR className, LPCWSTR caption, DWORD timeoutMs) const
 {
     // A window the sheet opens lies above it, so once it shows it is the first match.

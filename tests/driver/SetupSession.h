@@ -38,6 +38,9 @@ public:
     bool Apply() const;
     // Presses a button of the sheet; true when its modal loop then ended.
     bool Close(int id);
+    // Clicks a button of the page in front (posted: the page runs the dialog's modal loop before it returns) and
+    // waits for the dialog with this caption.
+    HWND OpenDialog(int button, LPCWSTR caption) const;
     // A visible top-level window of this program other than the sheet, once it shows.
     HWND WaitForOtherWindow(LPCWSTR className, LPCWSTR caption, DWORD timeoutMs = kTimeout) const;
 
