@@ -140,7 +140,9 @@ void CheckLayout(HWND window, const std::wstring& name)
 {
     EXPECT_TRUE(UiDriver::SaveScreenshot(window, name + L".ppm"));
     for (HWND child = GetWindow(window, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
-        const std::wstring text = UiDriver::WindowText(child), kind = UiDriver::ClassName(child);
+        wchar_t className[32] = {};
+        GetClassNameW(child, className, 32);
+        const std::wstring text = UiDriver::WindowText(child), kind = className;
         const LONG type = GetWindowLongW(child, GWL_STYLE) & BS_TYPEMASK;
         if (text.empty() || (kind != L"Static" && kind != L"Button") || !IsWindowVisible(child))
             continue;

@@ -29,13 +29,6 @@ std::wstring WindowText(HWND window)
     return text;
 }
 
-std::wstring ClassName(HWND window)
-{
-    wchar_t name[256] = {};
-    GetClassNameW(window, name, 256);
-    return name;
-}
-
 bool WaitFor(const std::function<bool()>& predicate, DWORD timeoutMs, DWORD stepMs)
 {
     const DWORD start = GetTickCount();

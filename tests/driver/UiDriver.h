@@ -14,7 +14,6 @@ std::wstring PathFromEnvironment(const char* variable);
 std::wstring Quoted(const std::wstring& text);
 
 std::wstring WindowText(HWND window);
-std::wstring ClassName(HWND window);
 // Asks until the predicate holds or the time is up; its last answer.
 bool WaitFor(const std::function<bool()>& predicate, DWORD timeoutMs, DWORD stepMs = 50);
 // The topmost visible top-level window of the process by class and/or caption (null matches any), once it
