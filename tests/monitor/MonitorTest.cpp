@@ -55,7 +55,6 @@ TEST(ServiceManager, ListsAndNamesOfRealServices)
         EXPECT_EQ(seam.enumSizes[i], 16384u * (i + 1));
     const auto all = Enumerate(manager, SERVICE_WIN32, SERVICE_STATE_ALL);
     const auto drivers = Enumerate(manager, SERVICE_DRIVER, SERVICE_STATE_ALL);
-    EXPECT_EQ(active.count(longKey), 0u);
     EXPECT_EQ(all.count(longKey), 1u);
     for (const auto &[name, type] : all) {
         EXPECT_NE(type & SERVICE_WIN32, 0u);
