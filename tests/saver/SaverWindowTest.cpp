@@ -70,16 +70,11 @@ int IntroDifference(POINT origin)
     return differing;
 }
 
-std::vector<COLORREF> Capture()
-{
-    return UiDriver::CaptureScreen(Screen());
-}
-
 // The screen with the intro's place blacked out: any repaint draws the intro again, as it should, and
 // another window coming and going repaints the saver.
 std::vector<COLORREF> CaptureAroundIntro()
 {
-    std::vector<COLORREF> pixels = Capture();
+    std::vector<COLORREF> pixels = UiDriver::CaptureScreen(Screen());
     const int width = Screen().right;
     const POINT intro = IntroAt(Screen());
     for (int y = std::max<int>(intro.y, 0); y < intro.y + kIntroHeight; ++y)
@@ -211,16 +206,11 @@ TEST_F(SaverWindow, TheIntroGivesWayToAsManyRowsAsThereAreServicesWhateverTheSet
 {
     for (const wchar_t* name : {L"QvRowsA", L"QvRowsB", L"QvRowsC"})
         ASSERT_TRUE(AddProbe(name, name).Start());
-    // Every value of the wrong type or size, a face no system has, and 2 000 saved pairs, all but the last
-    // three naming no service: the defaults stand in (five rows, more than there are services), and the
-    // saver writes nothing back.
+    // Values of the wrong type where they show (the other values' types are the settings' own tests), a face no
+    // system has, and 2 000 saved pairs, all but the last three naming no service: the defaults stand in (five
+    // rows, more than there are services), and the saver writes nothing back.
     const wchar_t green[] = L"green";
-    const BYTE two[] = {1, 2};
-    const ULONGLONG eight = 0x00FF00FF00FF00FFull;
     TestRegistry::Set(L"RunningColor", REG_SZ, green, sizeof(green));
-    TestRegistry::Set(L"StoppedColor", REG_BINARY, two, sizeof(two));
-    TestRegistry::Set(L"PausedColor", REG_QWORD, &eight, sizeof(eight));
-    TestRegistry::Set(L"OtherColor", REG_DWORD, two, 2);
     TestRegistry::Set(L"ServicesCount", REG_SZ, green, sizeof(green));
     LOGFONTW font;
     CSaverSettings::SetDefaultFont(font);
@@ -304,7 +294,7 @@ TEST_F(SaverWindow, EachStateShowsInItsOwnColourAndLinesLeaveNothingBehind)
     bool replaced = false;
     WaitFor(
         [&] {
-            const std::vector<COLORREF> pixels = Capture();
+            const std::vector<COLORREF> pixels = UiDriver::CaptureScreen(Screen());
             for (int i = 0; i < 4; ++i) {
                 const RECT box = Bounds(pixels, colours[i]);
                 if (box.right < 0)
@@ -336,7 +326,7 @@ TEST_F(SaverWindow, EachStateShowsInItsOwnColourAndLinesLeaveNothingBehind)
     RECT runningRow = {};
     ASSERT_TRUE(WaitFor(
         [&] {
-            runningRow = Bounds(Capture(), colours[1]);
+            runningRow = Bounds(UiDriver::CaptureScreen(Screen()), colours[1]);
             return runningRow.left > 2 && runningRow.right < width - 2;
         },
         30000, 100));
@@ -349,7 +339,7 @@ TEST_F(SaverWindow, EachStateShowsInItsOwnColourAndLinesLeaveNothingBehind)
         5000, 50))
         << "the stopped service's line did not turn the stopped colour";
     Sleep(100);
-    EXPECT_LT(Bounds(Capture(), colours[1]).right, 0) << "part of the running line stayed on screen";
+    EXPECT_LT(Bounds(UiDriver::CaptureScreen(Screen()), colours[1]).right, 0) << "a part of the running line stayed";
 
     // Another window taking the foreground ends the saver.
     HWND other = CreateWindowExW(WS_EX_TOPMOST, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr, nullptr,
