@@ -142,9 +142,3 @@ FakeServiceApi::~FakeServiceApi()
     CurrentServiceApi() = RealServiceApi();
     s_active = nullptr;
 }
-
-std::wstring FakeServiceApi::NameOf(SC_HANDLE service) const
-{
-    const auto found = openServices.find(service);
-    return found == openServices.end() ? std::wstring() : found->second;
-}

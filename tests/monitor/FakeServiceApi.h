@@ -50,9 +50,6 @@ public:
     // error fails the call with that last-error code before any script or the platform sees it.
     std::function<DWORD(Call call, HANDLE handle)> fault;
 
-    // The key name a service handle the table gave out was opened by; empty for any other handle.
-    std::wstring NameOf(SC_HANDLE service) const;
-
     // Handles given out and given back, and the buffer size of every enumeration.
     int managersOpened = 0, managerHandlesClosed = 0;
     int servicesOpened = 0, serviceHandlesClosed = 0;

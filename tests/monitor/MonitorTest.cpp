@@ -152,7 +152,6 @@ TEST(MonitoredService, RunningProbeShowsItsNameAndWorkingSetAndItsDeletionLeaksN
         EXPECT_EQ(seam.processesOpened, seam.processesClosed);
     }
     EXPECT_EQ(seam.servicesOpened, seam.serviceHandlesClosed);
-    EXPECT_EQ(seam.managersOpened, seam.managerHandlesClosed);
 }
 
 using Call = FakeServiceApi::Call;
