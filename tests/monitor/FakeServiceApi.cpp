@@ -33,18 +33,6 @@ BOOL WINAPI EnumHook(SC_HANDLE manager, DWORD type, DWORD state, LPENUM_SERVICE_
     return RealServiceApi().enumServicesStatus(manager, type, state, buffer, size, needed, count, resume);
 }
 
-BOOL WINAPI DisplayNameHook(SC_HANDLE manager, LPCWSTR name, LPWSTR buffer, LPDWORD length)
-{
-    return !Faulted(Call::GetServiceDisplayName, manager) &&
-           RealServiceApi().getServiceDisplayName(manager, name, buffer, length);
-}
-
-BOOL WINAPI KeyNameHook(SC_HANDLE manager, LPCWSTR name, LPWSTR buffer, LPDWORD length)
-{
-    return !Faulted(Call::GetServiceKeyName, manager) &&
-           RealServiceApi().getServiceKeyName(manager, name, buffer, length);
-}
-
 SC_HANDLE WINAPI OpenServiceHook(SC_HANDLE manager, LPCWSTR name, DWORD access)
 {
     if (Faulted(Call::OpenService, manager))
@@ -132,19 +120,15 @@ ULONGLONG WINAPI ClockHook()
 FakeServiceApi::FakeServiceApi()
 {
     s_active = this;
+    // Name look-ups go straight to the platform: no test needs them to fail.
+    const auto displayName = RealServiceApi().getServiceDisplayName, keyName = RealServiceApi().getServiceKeyName;
     CurrentServiceApi() = {
-        OpenSCManagerHook,      EnumHook,        DisplayNameHook, KeyNameHook, OpenServiceHook, ConfigHook, StatusHook,
-        CloseServiceHandleHook, OpenProcessHook, TimesHook,       MemoryHook,  CloseHandleHook, ClockHook};
+        OpenSCManagerHook,      EnumHook,        displayName, keyName,    OpenServiceHook, ConfigHook, StatusHook,
+        CloseServiceHandleHook, OpenProcessHook, TimesHook,   MemoryHook, CloseHandleHook, ClockHook};
 }
 
 FakeServiceApi::~FakeServiceApi()
 {
     CurrentServiceApi() = RealServiceApi();
     s_active = nullptr;
-}
-
-std::wstring FakeServiceApi::NameOf(SC_HANDLE service) const
-{
-    const auto found = openServices.find(service);
-    return found == openServices.end() ? std::wstring() : found->second;
 }

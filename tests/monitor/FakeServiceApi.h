@@ -17,12 +17,10 @@ public:
     FakeServiceApi(const FakeServiceApi &) = delete;
     FakeServiceApi &operator=(const FakeServiceApi &) = delete;
 
-    // The table's entries, in its order.
+    // The table's entries a test can fail, in its order.
     enum class Call {
         OpenSCManager,
         EnumServicesStatus,
-        GetServiceDisplayName,
-        GetServiceKeyName,
         OpenService,
         QueryServiceConfig,
         QueryServiceStatusEx,
@@ -46,12 +44,9 @@ public:
     std::function<BOOL(PROCESS_MEMORY_COUNTERS &)> getProcessMemoryInfo;
     std::function<BOOL(FILETIME &kernel, FILETIME &user)> getProcessTimes;
     std::function<ULONGLONG()> clock;
-    // Asked first by every entry, with the handle the call is given (null when it takes none): a non-zero
+    // Asked first by every entry of Call, with the handle the call is given (null when it takes none): a non-zero
     // error fails the call with that last-error code before any script or the platform sees it.
     std::function<DWORD(Call call, HANDLE handle)> fault;
-
-    // The key name a service handle the table gave out was opened by; empty for any other handle.
-    std::wstring NameOf(SC_HANDLE service) const;
 
     // Handles given out and given back, and the buffer size of every enumeration.
     int managersOpened = 0, managerHandlesClosed = 0;

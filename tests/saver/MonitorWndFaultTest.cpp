@@ -63,9 +63,10 @@ public:
             Finish();
             // A refreshing frame first asks every row in turn; any query after those is for a line given a row.
             const bool restart = m_queries++ >= m_rowRefreshes;
+            const std::wstring &name = m_fake.openServices.at(static_cast<SC_HANDLE>(handle));
             for (int i = 0; i < m_services.GetSize(); ++i) {
                 const CMonitoredService *service = m_services.GetAt(i);
-                if (service->GetServiceName() == m_fake.NameOf(static_cast<SC_HANDLE>(handle)).c_str())
+                if (service->GetServiceName() == name.c_str())
                     m_refresh = {service, service->m_statusText, service->m_memory, service->m_cpu, restart, failed};
             }
         } else if (call == Call::OpenProcess || call == Call::GetProcessMemoryInfo) {

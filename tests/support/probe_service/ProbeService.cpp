@@ -49,8 +49,6 @@ bool ProbeService::WaitForState(DWORD state, DWORD timeoutMs)
 
 bool ProbeService::Start(const std::vector<std::wstring> &arguments, DWORD awaitedState)
 {
-    if (m_service == nullptr)
-        return false;
     std::vector<LPCWSTR> argv;
     for (const std::wstring &argument : arguments)
         argv.push_back(argument.c_str());
@@ -71,8 +69,6 @@ bool ProbeService::Control(DWORD control, DWORD awaitedState)
 
 bool ProbeService::Remove()
 {
-    if (m_service == nullptr)
-        return false;
     const SERVICE_STATUS_PROCESS status = Status();
     if (status.dwCurrentState != SERVICE_STOPPED && status.dwCurrentState != 0) {
         SERVICE_STATUS ignored = {};
