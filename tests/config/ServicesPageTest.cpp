@@ -170,50 +170,6 @@ TEST_F(ServicesPage, RemovalsKeepTheOtherRowsInOrderAndAnAppliedOneShortensTheCo
     }
 }
 
-TEST_F(ServicesPage, AddingSkipsExactDuplicatesPutsNewPairsAtTheirDialogIndicesAndDropsAVanishedOne)
-{
-    ProbeService gone(L"QvCfgGone", L"Quorvane Probe Gone");
-    const std::wstring computer = ComputerName();
-    std::wstring lower = computer;
-    CharLowerW(&lower[0]);
-    ASSERT_TRUE(gone.Installed() && lower != computer);
-    SaveLists({computer, lower}, {kStoppedKey, kRunningKey});
-    ASSERT_TRUE(OpenServicesTab());
-    HWND dialog = m_setup.OpenDialog(IDC_ADD, L"Services");
-    ASSERT_NE(dialog, nullptr);
-    const auto items = SetupSession::ListItems(GetDlgItem(dialog, IDC_AVAILABLE_LIST));
-    for (size_t i = 0; i < items.size(); ++i)
-        if (std::set<std::wstring>{kRunning, kStopped, kGamma, L"Quorvane Probe Gone"}.count(items[i].first))
-            SendDlgItemMessageW(dialog, IDC_AVAILABLE_LIST, LB_SETSEL, TRUE, static_cast<LPARAM>(i));
-    ASSERT_TRUE(CloseAddDialog(dialog, IDOK));
-    // The pair that differs only in the server's letter case is new; the exact one is not.
-    EXPECT_EQ(PageRows(), (Rows{{computer, kRunning},
-                                {computer, kStopped},
-                                {computer, kGamma},
-                                {computer, L"Quorvane Probe Gone"},
-                                {lower, kRunning}}));
-    // Its key name was never known, so once the server no longer knows it there is nothing to store.
-    ASSERT_TRUE(gone.Remove());
-    EXPECT_TRUE(m_setup.Close(IDOK));
-    ExpectStored({computer, computer, computer, lower}, {kRunningKey, kStoppedKey, kGammaKey, kRunningKey});
-}
-
-// How broken lists decode is the settings' part; the page pairs what they hold.
-TEST_F(ServicesPage, UnevenStoredListsOpenAsTheirPairsAndStoreEqualLists)
-{
-    const std::wstring computer = ComputerName();
-    const std::pair<Names, Names> cases[] = {{{computer}, {kRunningKey, kStoppedKey}},
-                                             {{computer, L"ELSEWHERE", computer}, {kStoppedKey}}};
-    for (const auto& [servers, services] : cases) {
-        DeleteSettings();
-        SaveLists(servers, services);
-        ASSERT_TRUE(OpenServicesTab());
-        EXPECT_EQ(PageRows(), (Rows{{computer, services[0] == kRunningKey ? kRunning : kStopped}}));
-        EXPECT_TRUE(m_setup.Close(IDOK));
-        ExpectStored({computer}, {services[0]});
-    }
-}
-
 const wchar_t* const kUnreachable = L"NOWHERE";
 // The test's choice in the browse-for-computer dialog; null cancels it.
 const wchar_t* g_chosenComputer = nullptr;
@@ -225,7 +181,7 @@ BOOL ChooseComputer(HWND, CString& computerName)
     return g_chosenComputer != nullptr;
 }
 
-TEST_F(ServicesPage, PairsOfAnUnreachableServerStayAndABrowsedComputerRefillsTheAddList)
+TEST_F(ServicesPage, PairsOfAnUnreachableServerStayAndAddingFromABrowsedComputerSkipsExactDuplicatesOnly)
 {
     m_fake.openSCManager = [this](LPCWSTR machine, LPCWSTR database, DWORD access) -> SC_HANDLE {
         m_machines.push_back(machine != nullptr ? machine : L"");
@@ -235,12 +191,15 @@ TEST_F(ServicesPage, PairsOfAnUnreachableServerStayAndABrowsedComputerRefillsThe
         return nullptr;
     };
     CurrentComputerBrowser() = &ChooseComputer;
-    const std::wstring computer = ComputerName();
-    // A failed lookup keeps its key name as well as a pair of the server that cannot be reached.
-    const Names servers = {computer, kUnreachable, computer}, services = {kRunningKey, L"QvOnlyThere", L"QvNoSuch"};
-    SaveLists(servers, services);
+    ProbeService gone(L"QvCfgGone", L"Quorvane Probe Gone");
+    ASSERT_TRUE(gone.Installed());
+    const std::wstring computer = ComputerName(), other = L"ELSEWHERE";
+    // A failed lookup keeps its key name as well as a pair of the server that cannot be reached; the last server
+    // has no service to pair with.
+    SaveLists({other, L"elsewhere", kUnreachable, computer, L"UNPAIRED"},
+              {kStoppedKey, kRunningKey, L"QvOnlyThere", L"QvNoSuch"});
     ASSERT_TRUE(OpenServicesTab());
-    EXPECT_EQ(PageRows(), (Rows{{computer, kRunning}, {kUnreachable, L""}, {computer, L""}}));
+    EXPECT_EQ(PageRows(), (Rows{{other, kStopped}, {L"elsewhere", kRunning}, {kUnreachable, L""}, {computer, L""}}));
     EXPECT_NE(std::find(m_machines.begin(), m_machines.end(), kUnreachable), m_machines.end());
     HWND dialog = m_setup.OpenDialog(IDC_ADD, L"Services");
     ASSERT_NE(dialog, nullptr);
@@ -258,16 +217,29 @@ TEST_F(ServicesPage, PairsOfAnUnreachableServerStayAndABrowsedComputerRefillsThe
     EXPECT_EQ(browse(kUnreachable), kUnreachable);
     EXPECT_TRUE(SetupSession::ListItems(list).empty());
     // Wine opens its own manager for any name, so the other computer lists the same services.
-    EXPECT_EQ(browse(L"ELSEWHERE"), L"ELSEWHERE");
-    EXPECT_EQ(m_machines, Names{L"ELSEWHERE"});
+    EXPECT_EQ(browse(other.c_str()), other);
+    EXPECT_EQ(m_machines, Names{other});
     const auto refilled = SetupSession::ListItems(list);
     EXPECT_EQ(refilled.size(), all.size());
     EXPECT_TRUE(std::none_of(refilled.begin(), refilled.end(), [](const auto& item) { return item.second; }));
-    SendMessageW(list, LB_SETSEL, TRUE, SendMessageW(list, LB_FINDSTRINGEXACT, WPARAM(-1), LPARAM(kGamma.c_str())));
+    for (size_t i = 0; i < refilled.size(); ++i)
+        if (std::set<std::wstring>{kRunning, kStopped, kGamma, L"Quorvane Probe Gone"}.count(refilled[i].first))
+            SendMessageW(list, LB_SETSEL, TRUE, static_cast<LPARAM>(i));
     ASSERT_TRUE(CloseAddDialog(dialog, IDOK));
+    // New pairs go in at their indices among the chosen; the pair that differs only in the server's letter case
+    // is new, the exact one is not.
+    EXPECT_EQ(PageRows(), (Rows{{other, kRunning},
+                                {other, kStopped},
+                                {other, kGamma},
+                                {other, L"Quorvane Probe Gone"},
+                                {L"elsewhere", kRunning},
+                                {kUnreachable, L""},
+                                {computer, L""}}));
+    // Its key name was never known, so once the server no longer knows it there is nothing to store.
+    ASSERT_TRUE(gone.Remove());
     EXPECT_TRUE(m_setup.Close(IDOK));
-    ExpectStored({L"ELSEWHERE", computer, kUnreachable, computer},
-                 {kGammaKey, kRunningKey, L"QvOnlyThere", L"QvNoSuch"});
+    ExpectStored({other, other, other, L"elsewhere", kUnreachable, computer},
+                 {kRunningKey, kStoppedKey, kGammaKey, kRunningKey, L"QvOnlyThere", L"QvNoSuch"});
 }
 
 } // namespace
