@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace {
 
@@ -146,6 +147,21 @@ TEST_F(Hyperlink, F1InTheSetupSheetOpensTheMakersHelpPage)
     Sleep(300);
     UiDriver::PressKey(VK_F1);
     EXPECT_EQ(m_recorder.Recorded(1), "http://www.zentrix.example/default.asp?Jump=Saver\n");
+}
+
+// link_fr_tests runs this case with LANG=fr_FR.UTF-8, from which Wine takes the user interface language.
+TEST_F(Hyperlink, InFrenchThePlatformPicksTheFrenchMenuAndPage)
+{
+    if (std::string(std::getenv("LANG") != nullptr ? std::getenv("LANG") : "").compare(0, 2, "fr") != 0)
+        GTEST_SKIP() << "link_fr_tests runs it";
+    ASSERT_NE(OpenMenu(), nullptr);
+    // "&Propri\u00E9t\u00E9s...": P is only a key of the French menu.
+    UiDriver::PressKey('P');
+    HWND sheet = m_setup.WaitForOtherWindow(L"#32770", nullptr, 10000);
+    ASSERT_NE(sheet, nullptr);
+    HWND page = PropSheet_GetCurrentPageHwnd(sheet);
+    EXPECT_EQ(UiDriver::WindowText(GetDlgItem(page, IDC_LINK_ADDRESS_LABEL)), L"Adresse (URL):");
+    UiDriver::SaveScreenshot(sheet, L"link-properties-fr.ppm");
 }
 
 } // namespace
