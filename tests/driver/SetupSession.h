@@ -26,7 +26,6 @@ public:
     bool Open();
     HWND Sheet() const { return m_sheet; }
     HWND Page() const { return PropSheet_GetCurrentPageHwnd(m_sheet); }
-    HWND Item(int id) const { return GetDlgItem(Page(), id); }
     // Brings the page made from this dialog template to the front and returns the page in front.
     HWND ShowPage(int templateId) const
     {
