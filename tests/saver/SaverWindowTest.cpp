@@ -110,14 +110,6 @@ int Bands(const std::vector<bool>& lit)
     return bands;
 }
 
-// The saver's windows show no pointer.
-bool PointerHidden()
-{
-    CURSORINFO cursor = {};
-    cursor.cbSize = sizeof(cursor);
-    return GetCursorInfo(&cursor) && cursor.hCursor == nullptr;
-}
-
 // Hands this thread's windows their messages, but for WM_CLOSE: the frame asks for its end by posting it,
 // and it is only reported here, so the frame stays open for the next input.
 bool CloseRequested()
@@ -246,7 +238,8 @@ TEST_F(SaverWindow, TheIntroGivesWayToAsManyRowsAsThereAreServicesWhateverTheSet
     EXPECT_EQ(Bands(lit), 3) << "bands of rows that showed a line";
     EXPECT_EQ(colours, std::set<COLORREF>{kDefaultRunning}) << "running services' lines in other colours";
     // The pointer hides over the saver; a move of it, and no move the system reports, ends the saver.
-    EXPECT_TRUE(PointerHidden()) << "the pointer shows over the saver";
+    CURSORINFO cursor = {sizeof(cursor), 0, nullptr, {}};
+    EXPECT_TRUE(GetCursorInfo(&cursor) && cursor.hCursor == nullptr) << "the pointer shows over the saver";
     ASSERT_TRUE(saver.IsRunning());
     UiDriver::MoveMouseTo(320, 220);
     EXPECT_TRUE(saver.EndsCleanly(10000));
