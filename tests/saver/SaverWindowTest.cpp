@@ -67,19 +67,6 @@ int IntroDifference(POINT origin)
     return differing;
 }
 
-// The screen with the intro's place blacked out: any repaint draws the intro again, as it should, and
-// another window coming and going repaints the saver.
-std::vector<COLORREF> CaptureAroundIntro()
-{
-    std::vector<COLORREF> pixels = UiDriver::CaptureScreen(Screen());
-    const int width = Screen().right;
-    const POINT intro = IntroAt(Screen());
-    for (int y = std::max<int>(intro.y, 0); y < intro.y + kIntroHeight; ++y)
-        for (int x = std::max<int>(intro.x, 0); x < std::min<int>(intro.x + kIntroWidth, width); ++x)
-            pixels[static_cast<size_t>(y) * width + x] = kBlack;
-    return pixels;
-}
-
 std::set<COLORREF> Colours(const std::vector<COLORREF>& pixels)
 {
     return std::set<COLORREF>(pixels.begin(), pixels.end());
@@ -223,13 +210,19 @@ TEST_F(SaverWindow, TheIntroGivesWayToAsManyRowsAsThereAreServicesWhateverTheSet
     // bands of even height (a line's first slice is thinner), then look 2 s more for a fourth.
     std::vector<bool> lit(static_cast<size_t>(Screen().bottom));
     std::set<COLORREF> colours;
+    // Each row crosses the sides of the intro's place, which any repaint draws again, as it should.
+    const POINT intro = IntroAt(Screen());
+    const RECT sides[] = {{0, 0, intro.x, Screen().bottom},
+                          {intro.x + kIntroWidth, 0, Screen().right, Screen().bottom}};
     auto mark = [&] {
-        const std::vector<COLORREF> pixels = CaptureAroundIntro();
-        for (size_t i = 0; i < pixels.size(); ++i)
-            if (pixels[i] != kBlack) {
-                lit[i / static_cast<size_t>(Screen().right)] = true;
-                colours.insert(pixels[i]);
-            }
+        for (const RECT& side : sides) {
+            const std::vector<COLORREF> pixels = UiDriver::CaptureScreen(side);
+            for (size_t i = 0; i < pixels.size(); ++i)
+                if (pixels[i] != kBlack) {
+                    lit[i / static_cast<size_t>(side.right - side.left)] = true;
+                    colours.insert(pixels[i]);
+                }
+        }
         return Bands(lit) >= 3 && std::count(lit.begin(), lit.end(), true) >= 3 * 18;
     };
     EXPECT_TRUE(WaitFor(mark, 60000, 250));
