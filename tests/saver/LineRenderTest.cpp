@@ -8,16 +8,6 @@
 
 namespace {
 
-void Describe(CMonitoredService& service, bool shortLine, float cpu = 2.6f)
-{
-    service.m_server = L"SRV1";
-    service.m_displayName = L"Print Spooler";
-    service.m_statusText = L"Running";
-    service.m_shortLine = shortLine;
-    service.m_memory = 1234;
-    service.m_cpu = cpu;
-}
-
 // The text's extent with its terminating NUL, in the default line font: the one font measure.
 SIZE MeasuredWithNul(LPCWSTR text)
 {
@@ -45,7 +35,7 @@ int SetBits(HBITMAP bitmap)
     return count;
 }
 
-TEST(LineRender, TheBitmapHoldsTheTextInSetBitsAndIsAsWideAsTheTextAndItsNul)
+TEST(LineRender, TheLineIsItsTextInSetBitsAsWideAsItAndItsNulLeaksNothingAndStartsWhollyOffScreen)
 {
     const struct {
         bool shortLine;
@@ -53,10 +43,20 @@ TEST(LineRender, TheBitmapHoldsTheTextInSetBitsAndIsAsWideAsTheTextAndItsNul)
         LPCWSTR text;
     } lines[] = {{true, 2.6f, L"\\\\SRV1\\Print Spooler - Running"},
                  {false, 250.0f, L"\\\\SRV1\\Print Spooler - Running - Mem:1234Ko - CPU:100%"}};
+    CMonitoredService service;
+    service.m_server = L"SRV1";
+    service.m_displayName = L"Print Spooler";
+    service.m_statusText = L"Running";
+    service.m_memory = 1234;
     for (const auto& line : lines) {
-        CMonitoredService service;
-        Describe(service, line.shortLine, line.cpu);
+        service.m_shortLine = line.shortLine;
+        service.m_cpu = line.cpu;
+        // The line drawn before goes with its font (there is none before the first).
+        const HFONT lastFont = service.m_font;
+        const HBITMAP lastBitmap = service.m_bitmap;
         ASSERT_TRUE(service.Render());
+        EXPECT_EQ(GetObjectType(lastFont), 0u);
+        EXPECT_EQ(GetObjectType(lastBitmap), 0u);
         const SIZE expected = MeasuredWithNul(line.text);
         EXPECT_EQ(service.m_size.cx, expected.cx);
         EXPECT_EQ(service.m_size.cy, expected.cy);
@@ -69,18 +69,16 @@ TEST(LineRender, TheBitmapHoldsTheTextInSetBitsAndIsAsWideAsTheTextAndItsNul)
         EXPECT_GT(set, 100);
         EXPECT_LT(set, info.bmWidth * info.bmHeight / 2);
     }
-}
 
-TEST(LineRender, RendersAndReleasesLeaveNoGdiObjectsBehind)
-{
-    CMonitoredService service;
-    Describe(service, false);
-    service.Render();
-    const HFONT firstFont = service.m_font;
-    const HBITMAP firstBitmap = service.m_bitmap;
-    service.Render();
-    EXPECT_EQ(GetObjectType(firstFont), 0u);
-    EXPECT_EQ(GetObjectType(firstBitmap), 0u);
+    HWND window = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1024, 100, nullptr, nullptr, nullptr, nullptr);
+    for (int i = 0; i < 100; ++i) {
+        ASSERT_TRUE(service.PlaceRandomly(window));
+        // Left of the window going right, right of it going left, at most 1000 pixels away.
+        const int gap = service.m_direction == 1 ? -(service.m_x + service.m_size.cx) : service.m_x - 1024;
+        EXPECT_TRUE(gap >= 0 && gap <= 1000) << service.m_direction << " " << gap;
+    }
+    DestroyWindow(window);
+
     for (int i = 0; i < 100000; ++i) {
         service.m_memory = static_cast<DWORD>(i % 10);
         service.Render();
@@ -96,22 +94,6 @@ TEST(LineRender, RendersAndReleasesLeaveNoGdiObjectsBehind)
     BITMAP info = {};
     GetObjectW(GetCurrentObject(service.m_memDC, OBJ_BITMAP), sizeof(info), &info);
     EXPECT_EQ(info.bmWidth, 1);
-}
-
-TEST(LineRender, PlacementNeedsAWindowAndStartsWhollyOffScreen)
-{
-    CMonitoredService service;
-    Describe(service, true);
-    service.Render();
-    EXPECT_FALSE(service.PlaceRandomly(nullptr));
-    HWND window = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1024, 100, nullptr, nullptr, nullptr, nullptr);
-    for (int i = 0; i < 100; ++i) {
-        ASSERT_TRUE(service.PlaceRandomly(window));
-        // Left of the window going right, right of it going left, at most 1000 pixels away.
-        const int gap = service.m_direction == 1 ? -(service.m_x + service.m_size.cx) : service.m_x - 1024;
-        EXPECT_TRUE(gap >= 0 && gap <= 1000) << service.m_direction << " " << gap;
-    }
-    DestroyWindow(window);
 }
 
 }

@@ -67,19 +67,6 @@ int IntroDifference(POINT origin)
     return differing;
 }
 
-// The screen with the intro's place blacked out: any repaint draws the intro again, as it should, and
-// another window coming and going repaints the saver.
-std::vector<COLORREF> CaptureAroundIntro()
-{
-    std::vector<COLORREF> pixels = UiDriver::CaptureScreen(Screen());
-    const int width = Screen().right;
-    const POINT intro = IntroAt(Screen());
-    for (int y = std::max<int>(intro.y, 0); y < intro.y + kIntroHeight; ++y)
-        for (int x = std::max<int>(intro.x, 0); x < std::min<int>(intro.x + kIntroWidth, width); ++x)
-            pixels[static_cast<size_t>(y) * width + x] = kBlack;
-    return pixels;
-}
-
 std::set<COLORREF> Colours(const std::vector<COLORREF>& pixels)
 {
     return std::set<COLORREF>(pixels.begin(), pixels.end());
@@ -108,14 +95,6 @@ int Bands(const std::vector<bool>& lit)
         dark = row ? 0 : dark + 1;
     }
     return bands;
-}
-
-// The saver's windows show no pointer.
-bool PointerHidden()
-{
-    CURSORINFO cursor = {};
-    cursor.cbSize = sizeof(cursor);
-    return GetCursorInfo(&cursor) && cursor.hCursor == nullptr;
 }
 
 // Hands this thread's windows their messages, but for WM_CLOSE: the frame asks for its end by posting it,
@@ -231,13 +210,19 @@ TEST_F(SaverWindow, TheIntroGivesWayToAsManyRowsAsThereAreServicesWhateverTheSet
     // bands of even height (a line's first slice is thinner), then look 2 s more for a fourth.
     std::vector<bool> lit(static_cast<size_t>(Screen().bottom));
     std::set<COLORREF> colours;
+    // Each row crosses the sides of the intro's place, which any repaint draws again, as it should.
+    const POINT intro = IntroAt(Screen());
+    const RECT sides[] = {{0, 0, intro.x, Screen().bottom},
+                          {intro.x + kIntroWidth, 0, Screen().right, Screen().bottom}};
     auto mark = [&] {
-        const std::vector<COLORREF> pixels = CaptureAroundIntro();
-        for (size_t i = 0; i < pixels.size(); ++i)
-            if (pixels[i] != kBlack) {
-                lit[i / static_cast<size_t>(Screen().right)] = true;
-                colours.insert(pixels[i]);
-            }
+        for (const RECT& side : sides) {
+            const std::vector<COLORREF> pixels = UiDriver::CaptureScreen(side);
+            for (size_t i = 0; i < pixels.size(); ++i)
+                if (pixels[i] != kBlack) {
+                    lit[i / static_cast<size_t>(side.right - side.left)] = true;
+                    colours.insert(pixels[i]);
+                }
+        }
         return Bands(lit) >= 3 && std::count(lit.begin(), lit.end(), true) >= 3 * 18;
     };
     EXPECT_TRUE(WaitFor(mark, 60000, 250));
@@ -246,7 +231,8 @@ TEST_F(SaverWindow, TheIntroGivesWayToAsManyRowsAsThereAreServicesWhateverTheSet
     EXPECT_EQ(Bands(lit), 3) << "bands of rows that showed a line";
     EXPECT_EQ(colours, std::set<COLORREF>{kDefaultRunning}) << "running services' lines in other colours";
     // The pointer hides over the saver; a move of it, and no move the system reports, ends the saver.
-    EXPECT_TRUE(PointerHidden()) << "the pointer shows over the saver";
+    CURSORINFO cursor = {sizeof(cursor), 0, nullptr, {}};
+    EXPECT_TRUE(GetCursorInfo(&cursor) && cursor.hCursor == nullptr) << "the pointer shows over the saver";
     ASSERT_TRUE(saver.IsRunning());
     UiDriver::MoveMouseTo(320, 220);
     EXPECT_TRUE(saver.EndsCleanly(10000));
