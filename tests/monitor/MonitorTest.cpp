@@ -150,15 +150,17 @@ constexpr ULONGLONG kSecond = 10000000;
 // processId * 1000 + 999 bytes, so the memory shown is the process id; cpuTime is the process's kernel and
 // user time together in 100-ns units, so a share of 1 % over a second is 100000.
 struct Step {
-    BOOL restart;
     DWORD state, processId;
-    ULONGLONG cpuTime, elapsed;
-    // A failed call fails the refresh.
-    std::optional<Call> fails;
+    ULONGLONG cpuTime;
     const wchar_t *text;
     DWORD memory;
     float cpu;
-    BOOL shortLine;
+    // A failed call fails the refresh.
+    std::optional<Call> fails = std::nullopt;
+    BOOL shortLine = FALSE;
+    // The first step of a scenario always restarts.
+    BOOL restart = FALSE;
+    ULONGLONG elapsed = kSecond;
 };
 
 // A local service whose status, process, counters and clock the test dictates.
@@ -202,7 +204,7 @@ protected:
                 SCOPED_TRACE(testing::Message() << "scenario " << scenario << ", step " << i);
                 m_step = steps[i];
                 m_clock += m_step.elapsed;
-                EXPECT_EQ(service.Refresh(m_step.restart) != FALSE, !m_step.fails);
+                EXPECT_EQ(service.Refresh(i == 0 || m_step.restart) != FALSE, !m_step.fails);
                 EXPECT_EQ(std::wstring(service.m_statusText), m_step.text);
                 EXPECT_EQ(service.m_memory, m_step.memory);
                 EXPECT_FLOAT_EQ(service.m_cpu, m_step.cpu);
@@ -226,37 +228,37 @@ TEST_F(ScriptedService, StepsGiveTheirTextsMemoryAndShare)
 {
     const std::vector<Step> scenarios[] = {
         // A 10 ms timer fires on Windows' 15.625 ms clock tick: a hundred frames take 1.5625 s.
-        {{TRUE, kRunning, 1234, 4000000, kSecond, {}, L"Running", 1234, 0, FALSE},
-         {FALSE, kRunning, 1234, 6500000, kSecond, {}, L"Running", 1234, 25, FALSE},
-         {FALSE, kRunning, 1234, 9000000, 15625000, {}, L"Running", 1234, 16, FALSE},
-         {FALSE, kRunning, 1234, 11500000, 0, {}, L"Running", 1234, 0, FALSE}},
+        {{kRunning, 1234, 4000000, L"Running", 1234, 0},
+         {kRunning, 1234, 6500000, L"Running", 1234, 25},
+         {kRunning, 1234, 9000000, L"Running", 1234, 16, {}, FALSE, FALSE, 15625000},
+         {kRunning, 1234, 11500000, L"Running", 1234, 0, {}, FALSE, FALSE, 0}},
         // Only the low 32 bits count: a wrap is a small step, a change above them alone is none.
-        {{TRUE, kRunning, 1234, 0x1FFFFFF00, kSecond, {}, L"Running", 1234, 0, FALSE},
-         {FALSE, kRunning, 1234, 0x200000100, kSecond, {}, L"Running", 1234, 0.00512f, FALSE},
-         {FALSE, kRunning, 1234, 0x300000100, kSecond, {}, L"Running", 1234, 0, FALSE}},
+        {{kRunning, 1234, 0x1FFFFFF00, L"Running", 1234, 0},
+         {kRunning, 1234, 0x200000100, L"Running", 1234, 0.00512f},
+         {kRunning, 1234, 0x300000100, L"Running", 1234, 0}},
         // The state comes before the process; unreadable times still let the new working set through.
-        {{TRUE, kRunning, 1234, 1000000, kSecond, {}, L"Running", 1234, 0, FALSE},
-         {FALSE, kRunning, 1234, 1500000, kSecond, {}, L"Running", 1234, 5, FALSE},
-         {FALSE, SERVICE_PAUSED, 777, 9000000, kSecond, Call::OpenProcess, L"Paused", 1234, 5, FALSE},
-         {FALSE, SERVICE_PAUSED, 777, 9000000, kSecond, Call::GetProcessMemoryInfo, L"Paused", 1234, 5, FALSE},
-         {FALSE, SERVICE_PAUSED, 777, 9000000, kSecond, Call::GetProcessTimes, L"Paused", 777, 5, FALSE},
-         {FALSE, SERVICE_STOPPED, 0, 0, kSecond, Call::QueryServiceStatusEx, L"Paused", 777, 5, FALSE}},
+        {{kRunning, 1234, 1000000, L"Running", 1234, 0},
+         {kRunning, 1234, 1500000, L"Running", 1234, 5},
+         {SERVICE_PAUSED, 777, 9000000, L"Paused", 1234, 5, Call::OpenProcess},
+         {SERVICE_PAUSED, 777, 9000000, L"Paused", 1234, 5, Call::GetProcessMemoryInfo},
+         {SERVICE_PAUSED, 777, 9000000, L"Paused", 777, 5, Call::GetProcessTimes},
+         {SERVICE_STOPPED, 0, 0, L"Paused", 777, 5, Call::QueryServiceStatusEx}},
         // The share starts at zero with no earlier sample, after a restart whose measurement failed, and in
         // a new process after a stop; a stopped line stays short.
-        {{TRUE, SERVICE_START_PENDING, 0, 0, kSecond, {}, L"Starting", 0, 0, FALSE},
-         {FALSE, kRunning, 1234, 50000000, kSecond, {}, L"Running", 1234, 0, FALSE},
-         {FALSE, kRunning, 1234, 50500000, kSecond, {}, L"Running", 1234, 5, FALSE},
-         {TRUE, kRunning, 1234, 90000000, 60 * kSecond, Call::OpenProcess, L"Running", 1234, 5, FALSE},
-         {FALSE, kRunning, 1234, 91000000, kSecond, {}, L"Running", 1234, 0, FALSE},
-         {FALSE, kRunning, 1234, 92000000, kSecond, {}, L"Running", 1234, 10, FALSE},
-         {FALSE, SERVICE_STOPPED, 0, 0, kSecond, {}, L"Stopped", 0, 0, TRUE},
-         {FALSE, kRunning, 4343, 300000, kSecond, {}, L"Running", 4343, 0, TRUE},
-         {FALSE, kRunning, 4343, 1300000, kSecond, {}, L"Running", 4343, 10, TRUE}},
+        {{SERVICE_START_PENDING, 0, 0, L"Starting", 0, 0},
+         {kRunning, 1234, 50000000, L"Running", 1234, 0},
+         {kRunning, 1234, 50500000, L"Running", 1234, 5},
+         {kRunning, 1234, 90000000, L"Running", 1234, 5, Call::OpenProcess, FALSE, TRUE, 60 * kSecond},
+         {kRunning, 1234, 91000000, L"Running", 1234, 0},
+         {kRunning, 1234, 92000000, L"Running", 1234, 10},
+         {SERVICE_STOPPED, 0, 0, L"Stopped", 0, 0, {}, TRUE},
+         {kRunning, 4343, 300000, L"Running", 4343, 0, {}, TRUE},
+         {kRunning, 4343, 1300000, L"Running", 4343, 10, {}, TRUE}},
         // A pending service's process is measured; continue and pause pending share the text of unknown codes.
-        {{TRUE, SERVICE_STOP_PENDING, 1234, 0, kSecond, {}, L"Stopping", 1234, 0, FALSE},
-         {FALSE, SERVICE_PAUSE_PENDING, 1234, 0, kSecond, {}, L"Unknown", 1234, 0, FALSE},
-         {FALSE, SERVICE_CONTINUE_PENDING, 1234, 0, kSecond, {}, L"Unknown", 1234, 0, FALSE},
-         {FALSE, 99, 1234, 0, kSecond, {}, L"Unknown", 1234, 0, FALSE}}};
+        {{SERVICE_STOP_PENDING, 1234, 0, L"Stopping", 1234, 0},
+         {SERVICE_PAUSE_PENDING, 1234, 0, L"Unknown", 1234, 0},
+         {SERVICE_CONTINUE_PENDING, 1234, 0, L"Unknown", 1234, 0},
+         {99, 1234, 0, L"Unknown", 1234, 0}}};
     for (const auto &steps : scenarios)
         Run(steps);
 }
@@ -276,9 +278,8 @@ TEST_F(ScriptedService, SharedProcessesAndRemoteServersAreLeftUnmeasured)
         m_type = row.type;
         const DWORD memory = row.measured ? 1234 : 0;
         const float cpu = row.measured ? 25.0f : 0.0f;
-        Run({{TRUE, kRunning, 1234, 0, kSecond, {}, L"Running", memory, 0, !row.measured},
-             {FALSE, kRunning, 1234, 2500000, kSecond, {}, L"Running", memory, cpu, !row.measured}},
-            row.local);
+        Run({{kRunning, 1234, 0, L"Running", memory, 0, {}, !row.measured},
+             {kRunning, 1234, 2500000, L"Running", memory, cpu, {}, !row.measured}}, row.local);
     }
 }
 
