@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <optional>
-#include <ostream>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -54,11 +53,6 @@ const Case kCases[] = {
 };
 // clang-format on
 
-void PrintTo(const Case &c, std::ostream *out)
-{
-    *out << c.what;
-}
-
 std::wstring Name(std::wstring text)
 {
     std::wstring computer = TestRegistry::ComputerName();
@@ -68,12 +62,11 @@ std::wstring Name(std::wstring text)
     return at == std::wstring::npos ? text : text.replace(at, 1, computer);
 }
 
-std::vector<std::wstring> Names(const std::vector<std::wstring> &texts)
+std::vector<std::wstring> Names(std::vector<std::wstring> texts)
 {
-    std::vector<std::wstring> names;
-    for (const std::wstring &text : texts)
-        names.push_back(Name(text));
-    return names;
+    for (std::wstring &text : texts)
+        text = Name(text);
+    return texts;
 }
 
 class MonitoredList : public ::testing::TestWithParam<Case> {};

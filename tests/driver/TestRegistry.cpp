@@ -1,6 +1,7 @@
 #include "tests/driver/TestRegistry.h"
 
 #include "settings/CSaverSettings.h"
+#include "settings/RegistryFormat.h"
 
 #include <shlwapi.h>
 
@@ -108,17 +109,14 @@ StoredList ReadStoredList(LPCWSTR name)
 {
     StoredList list;
     const Value value = Get(name);
-    if (value.type != REG_MULTI_SZ || value.bytes.size() % sizeof(wchar_t) != 0)
+    if (value.type != REG_MULTI_SZ)
         return list;
-    const std::wstring characters(reinterpret_cast<const wchar_t*>(value.bytes.data()),
-                                  value.bytes.size() / sizeof(wchar_t));
-    // Every entry ends in NUL and one more NUL ends them all; the empty list is that NUL alone.
-    size_t start = 0, end;
-    while ((end = characters.find(L'\0', start)) != std::wstring::npos && end > start) {
-        list.entries.push_back(characters.substr(start, end - start));
-        start = end + 1;
-    }
-    list.wellFormed = start + 1 == characters.size() && characters[start] == L'\0';
+    CStringArray entries;
+    RegistryFormat::DecodeStringList(value.bytes.data(), value.bytes.size(), entries);
+    for (int i = 0; i < entries.GetSize(); ++i)
+        list.entries.emplace_back(entries[i]);
+    // The unit tests pin the encoding to literal bytes, so a list is well formed when it is exactly that.
+    list.wellFormed = RegistryFormat::EncodeStringList(entries) == value.bytes;
     return list;
 }
 

@@ -110,19 +110,14 @@ bool PumpUntilQuit(DWORD timeoutMs)
     return msg.message == WM_QUIT;
 }
 
-TEST(Window, RefusedCreationFailsAndStillFreesTheObject)
-{
-    std::wstring log;
-    auto *window = new ProbeWindow(&log, -1);
-    EXPECT_FALSE(window->Create());
-    // Whether WM_DESTROY comes too is the platform's choice; the object must be gone either way.
-    EXPECT_EQ(log.substr(0, 7), L"create;");
-    EXPECT_EQ(log.substr(log.size() - 8), L"deleted;");
-}
-
 TEST(Window, NothingTouchesAWindowObjectOnceItHasDeletedItself)
 {
     const PVOID handler = AddVectoredExceptionHandler(1, CountLateTouch);
+    // A refused creation fails and still frees the object; whether WM_DESTROY comes too is the platform's choice.
+    std::wstring refused;
+    EXPECT_FALSE((new Guarded<ProbeWindow>(&refused, -1))->Create());
+    EXPECT_EQ(refused.substr(0, 7), L"create;");
+    EXPECT_EQ(refused.substr(refused.size() - 8), L"deleted;");
     // Destroyed by WM_CLOSE's default processing, by DestroyWindow inside a key handler, and, as the
     // main window, ending the message loop; each time WM_DESTROY handles a message of its own.
     const UINT messages[] = {WM_CLOSE, WM_KEYDOWN, WM_CLOSE};

@@ -26,14 +26,14 @@ std::map<std::wstring, DWORD> Enumerate(CServiceManager &manager, DWORD type, DW
     return found;
 }
 
-// Running probes with long, non-ASCII display names, so the active list outgrows two enumeration
-// steps, and a stopped probe with the longest names the system allows.
+// Running probes with long key names and long, non-ASCII display names, so the active list outgrows two
+// enumeration steps, and a stopped probe with the longest names the system allows.
 TEST(ServiceManager, ListsAndNamesOfRealServices)
 {
     std::vector<std::unique_ptr<ProbeService>> probes;
     std::map<std::wstring, std::wstring> names;
-    for (int i = 0; i < 72; ++i) {
-        const std::wstring key = L"QvBulk" + std::to_wstring(100 + i);
+    for (int i = 0; i < 40; ++i) {
+        const std::wstring key = L"QvBulk" + std::to_wstring(100 + i) + std::wstring(240, L'k');
         std::wstring display = L"Quorvane sonde \u00e9t\u00e9 \u03a9 \u6f22 " + key;
         display.resize(250, L'\u00e0');
         probes.push_back(std::make_unique<ProbeService>(key, display));
@@ -45,16 +45,18 @@ TEST(ServiceManager, ListsAndNamesOfRealServices)
     probes.push_back(std::make_unique<ProbeService>(longKey, names[longKey]));
     ASSERT_TRUE(probes.back()->Installed());
 
-    CServiceManager manager;
-    ASSERT_TRUE(manager.Open(nullptr, nullptr, GENERIC_READ));
     FakeServiceApi seam;
-    const auto active = Enumerate(manager, SERVICE_WIN32, SERVICE_ACTIVE);
+    std::optional<CServiceManager> manager(std::in_place), never(std::in_place);
+    // A second open closes the first manager.
+    ASSERT_TRUE(manager->Open(nullptr, nullptr, GENERIC_READ));
+    ASSERT_TRUE(manager->Open(nullptr, nullptr, GENERIC_READ));
+    const auto active = Enumerate(*manager, SERVICE_WIN32, SERVICE_ACTIVE);
     // One fixed step at a time, whatever else the manager lists: 16384, 32768, 49152 bytes and on.
     ASSERT_GE(seam.enumSizes.size(), 3u) << "the active list should need more than 32768 bytes";
     for (size_t i = 0; i < seam.enumSizes.size(); ++i)
         EXPECT_EQ(seam.enumSizes[i], 16384u * (i + 1));
-    const auto all = Enumerate(manager, SERVICE_WIN32, SERVICE_STATE_ALL);
-    const auto drivers = Enumerate(manager, SERVICE_DRIVER, SERVICE_STATE_ALL);
+    const auto all = Enumerate(*manager, SERVICE_WIN32, SERVICE_STATE_ALL);
+    const auto drivers = Enumerate(*manager, SERVICE_DRIVER, SERVICE_STATE_ALL);
     EXPECT_EQ(all.count(longKey), 1u);
     for (const auto &[name, type] : all) {
         EXPECT_NE(type & SERVICE_WIN32, 0u);
@@ -64,30 +66,23 @@ TEST(ServiceManager, ListsAndNamesOfRealServices)
     for (const auto &[key, display] : names) {
         EXPECT_EQ(active.count(key), key == longKey ? 0u : 1u);
         CString text;
-        EXPECT_TRUE(manager.GetDisplayName(key.c_str(), text));
+        EXPECT_TRUE(manager->GetDisplayName(key.c_str(), text));
         EXPECT_EQ(std::wstring(text), display);
-        EXPECT_TRUE(manager.GetKeyName(display.c_str(), text));
+        EXPECT_TRUE(manager->GetKeyName(display.c_str(), text));
         EXPECT_EQ(std::wstring(text), key);
     }
     CString text = L"left over";
-    EXPECT_FALSE(manager.GetKeyName(L"No service is called this", text));
+    EXPECT_FALSE(manager->GetKeyName(L"No service is called this", text));
     EXPECT_TRUE(text.IsEmpty());
     text = L"left over";
-    EXPECT_FALSE(manager.GetDisplayName(L"QvNoSuchService", text));
+    EXPECT_FALSE(manager->GetDisplayName(L"QvNoSuchService", text));
     EXPECT_TRUE(text.IsEmpty());
-}
-
-TEST(ServiceManager, EveryManagerOpenedIsClosedOnce)
-{
-    FakeServiceApi seam;
-    {
-        CServiceManager never, closed, reopened;
-        ASSERT_TRUE(closed.Open(nullptr, nullptr, GENERIC_READ));
-        EXPECT_TRUE(closed.Close());
-        EXPECT_FALSE(closed.Close());
-        ASSERT_TRUE(reopened.Open(nullptr, nullptr, GENERIC_READ));
-        ASSERT_TRUE(reopened.Open(nullptr, nullptr, GENERIC_READ));
-    }
+    // Every manager opened is closed once: by Close, then by the destructor after one more open.
+    EXPECT_TRUE(manager->Close());
+    EXPECT_FALSE(manager->Close());
+    ASSERT_TRUE(manager->Open(nullptr, nullptr, GENERIC_READ));
+    manager.reset();
+    never.reset();
     EXPECT_EQ(seam.managersOpened, 3);
     EXPECT_EQ(seam.managerHandlesClosed, 3);
 }
@@ -155,15 +150,17 @@ constexpr ULONGLONG kSecond = 10000000;
 // processId * 1000 + 999 bytes, so the memory shown is the process id; cpuTime is the process's kernel and
 // user time together in 100-ns units, so a share of 1 % over a second is 100000.
 struct Step {
-    BOOL restart;
     DWORD state, processId;
-    ULONGLONG cpuTime, elapsed;
-    std::optional<Call> fails;
-    BOOL result;
+    ULONGLONG cpuTime;
     const wchar_t *text;
     DWORD memory;
     float cpu;
-    BOOL shortLine;
+    // A failed call fails the refresh.
+    std::optional<Call> fails = std::nullopt;
+    BOOL shortLine = FALSE;
+    // The first step of a scenario always restarts.
+    BOOL restart = FALSE;
+    ULONGLONG elapsed = kSecond;
 };
 
 // A local service whose status, process, counters and clock the test dictates.
@@ -207,7 +204,7 @@ protected:
                 SCOPED_TRACE(testing::Message() << "scenario " << scenario << ", step " << i);
                 m_step = steps[i];
                 m_clock += m_step.elapsed;
-                EXPECT_EQ(service.Refresh(m_step.restart), m_step.result);
+                EXPECT_EQ(service.Refresh(i == 0 || m_step.restart) != FALSE, !m_step.fails);
                 EXPECT_EQ(std::wstring(service.m_statusText), m_step.text);
                 EXPECT_EQ(service.m_memory, m_step.memory);
                 EXPECT_FLOAT_EQ(service.m_cpu, m_step.cpu);
@@ -231,37 +228,37 @@ TEST_F(ScriptedService, StepsGiveTheirTextsMemoryAndShare)
 {
     const std::vector<Step> scenarios[] = {
         // A 10 ms timer fires on Windows' 15.625 ms clock tick: a hundred frames take 1.5625 s.
-        {{TRUE, kRunning, 1234, 4000000, kSecond, {}, TRUE, L"Running", 1234, 0, FALSE},
-         {FALSE, kRunning, 1234, 6500000, kSecond, {}, TRUE, L"Running", 1234, 25, FALSE},
-         {FALSE, kRunning, 1234, 9000000, 15625000, {}, TRUE, L"Running", 1234, 16, FALSE},
-         {FALSE, kRunning, 1234, 11500000, 0, {}, TRUE, L"Running", 1234, 0, FALSE}},
+        {{kRunning, 1234, 4000000, L"Running", 1234, 0},
+         {kRunning, 1234, 6500000, L"Running", 1234, 25},
+         {kRunning, 1234, 9000000, L"Running", 1234, 16, {}, FALSE, FALSE, 15625000},
+         {kRunning, 1234, 11500000, L"Running", 1234, 0, {}, FALSE, FALSE, 0}},
         // Only the low 32 bits count: a wrap is a small step, a change above them alone is none.
-        {{TRUE, kRunning, 1234, 0x1FFFFFF00, kSecond, {}, TRUE, L"Running", 1234, 0, FALSE},
-         {FALSE, kRunning, 1234, 0x200000100, kSecond, {}, TRUE, L"Running", 1234, 0.00512f, FALSE},
-         {FALSE, kRunning, 1234, 0x300000100, kSecond, {}, TRUE, L"Running", 1234, 0, FALSE}},
+        {{kRunning, 1234, 0x1FFFFFF00, L"Running", 1234, 0},
+         {kRunning, 1234, 0x200000100, L"Running", 1234, 0.00512f},
+         {kRunning, 1234, 0x300000100, L"Running", 1234, 0}},
         // The state comes before the process; unreadable times still let the new working set through.
-        {{TRUE, kRunning, 1234, 1000000, kSecond, {}, TRUE, L"Running", 1234, 0, FALSE},
-         {FALSE, kRunning, 1234, 1500000, kSecond, {}, TRUE, L"Running", 1234, 5, FALSE},
-         {FALSE, SERVICE_PAUSED, 777, 9000000, kSecond, Call::OpenProcess, FALSE, L"Paused", 1234, 5, FALSE},
-         {FALSE, SERVICE_PAUSED, 777, 9000000, kSecond, Call::GetProcessMemoryInfo, FALSE, L"Paused", 1234, 5, FALSE},
-         {FALSE, SERVICE_PAUSED, 777, 9000000, kSecond, Call::GetProcessTimes, FALSE, L"Paused", 777, 5, FALSE},
-         {FALSE, SERVICE_STOPPED, 0, 0, kSecond, Call::QueryServiceStatusEx, FALSE, L"Paused", 777, 5, FALSE}},
+        {{kRunning, 1234, 1000000, L"Running", 1234, 0},
+         {kRunning, 1234, 1500000, L"Running", 1234, 5},
+         {SERVICE_PAUSED, 777, 9000000, L"Paused", 1234, 5, Call::OpenProcess},
+         {SERVICE_PAUSED, 777, 9000000, L"Paused", 1234, 5, Call::GetProcessMemoryInfo},
+         {SERVICE_PAUSED, 777, 9000000, L"Paused", 777, 5, Call::GetProcessTimes},
+         {SERVICE_STOPPED, 0, 0, L"Paused", 777, 5, Call::QueryServiceStatusEx}},
         // The share starts at zero with no earlier sample, after a restart whose measurement failed, and in
         // a new process after a stop; a stopped line stays short.
-        {{TRUE, SERVICE_START_PENDING, 0, 0, kSecond, {}, TRUE, L"Starting", 0, 0, FALSE},
-         {FALSE, kRunning, 1234, 50000000, kSecond, {}, TRUE, L"Running", 1234, 0, FALSE},
-         {FALSE, kRunning, 1234, 50500000, kSecond, {}, TRUE, L"Running", 1234, 5, FALSE},
-         {TRUE, kRunning, 1234, 90000000, 60 * kSecond, Call::OpenProcess, FALSE, L"Running", 1234, 5, FALSE},
-         {FALSE, kRunning, 1234, 91000000, kSecond, {}, TRUE, L"Running", 1234, 0, FALSE},
-         {FALSE, kRunning, 1234, 92000000, kSecond, {}, TRUE, L"Running", 1234, 10, FALSE},
-         {FALSE, SERVICE_STOPPED, 0, 0, kSecond, {}, TRUE, L"Stopped", 0, 0, TRUE},
-         {FALSE, kRunning, 4343, 300000, kSecond, {}, TRUE, L"Running", 4343, 0, TRUE},
-         {FALSE, kRunning, 4343, 1300000, kSecond, {}, TRUE, L"Running", 4343, 10, TRUE}},
+        {{SERVICE_START_PENDING, 0, 0, L"Starting", 0, 0},
+         {kRunning, 1234, 50000000, L"Running", 1234, 0},
+         {kRunning, 1234, 50500000, L"Running", 1234, 5},
+         {kRunning, 1234, 90000000, L"Running", 1234, 5, Call::OpenProcess, FALSE, TRUE, 60 * kSecond},
+         {kRunning, 1234, 91000000, L"Running", 1234, 0},
+         {kRunning, 1234, 92000000, L"Running", 1234, 10},
+         {SERVICE_STOPPED, 0, 0, L"Stopped", 0, 0, {}, TRUE},
+         {kRunning, 4343, 300000, L"Running", 4343, 0, {}, TRUE},
+         {kRunning, 4343, 1300000, L"Running", 4343, 10, {}, TRUE}},
         // A pending service's process is measured; continue and pause pending share the text of unknown codes.
-        {{TRUE, SERVICE_STOP_PENDING, 1234, 0, kSecond, {}, TRUE, L"Stopping", 1234, 0, FALSE},
-         {FALSE, SERVICE_PAUSE_PENDING, 1234, 0, kSecond, {}, TRUE, L"Unknown", 1234, 0, FALSE},
-         {FALSE, SERVICE_CONTINUE_PENDING, 1234, 0, kSecond, {}, TRUE, L"Unknown", 1234, 0, FALSE},
-         {FALSE, 99, 1234, 0, kSecond, {}, TRUE, L"Unknown", 1234, 0, FALSE}}};
+        {{SERVICE_STOP_PENDING, 1234, 0, L"Stopping", 1234, 0},
+         {SERVICE_PAUSE_PENDING, 1234, 0, L"Unknown", 1234, 0},
+         {SERVICE_CONTINUE_PENDING, 1234, 0, L"Unknown", 1234, 0},
+         {99, 1234, 0, L"Unknown", 1234, 0}}};
     for (const auto &steps : scenarios)
         Run(steps);
 }
@@ -281,9 +278,8 @@ TEST_F(ScriptedService, SharedProcessesAndRemoteServersAreLeftUnmeasured)
         m_type = row.type;
         const DWORD memory = row.measured ? 1234 : 0;
         const float cpu = row.measured ? 25.0f : 0.0f;
-        Run({{TRUE, kRunning, 1234, 0, kSecond, {}, TRUE, L"Running", memory, 0, !row.measured},
-             {FALSE, kRunning, 1234, 2500000, kSecond, {}, TRUE, L"Running", memory, cpu, !row.measured}},
-            row.local);
+        Run({{kRunning, 1234, 0, L"Running", memory, 0, {}, !row.measured},
+             {kRunning, 1234, 2500000, L"Running", memory, cpu, {}, !row.measured}}, row.local);
     }
 }
 

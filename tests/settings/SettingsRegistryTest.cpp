@@ -1,4 +1,5 @@
 #include "settings/CSaverSettings.h"
+#include "settings/RegistryFormat.h"
 #include "tests/driver/TestRegistry.h"
 
 #include <gtest/gtest.h>
@@ -27,19 +28,12 @@ Bytes Chars(const std::wstring &units, size_t stray = 0)
     return bytes;
 }
 
-std::vector<std::wstring> Items(const CStringArray &list)
-{
-    std::vector<std::wstring> items;
-    for (int i = 0; i < list.GetSize(); ++i)
-        items.emplace_back(list[i]);
-    return items;
-}
-
+// The lists as stored: an encoding the unit tests pin to literal bytes, and one list for each.
 auto Fields(const CSaverSettings &s)
 {
     return std::make_tuple(s.RunningColor, s.StoppedColor, s.PausedColor, s.OtherColor, s.ServicesCount,
-                           Of(s.CustomColors, 64), Of(&s.LogFont, 92), Items(s.SavedServers), Items(s.SavedServices),
-                           std::wstring(s.ServerName));
+                           Of(s.CustomColors, 64), Of(&s.LogFont, 92), RegistryFormat::EncodeStringList(s.SavedServers),
+                           RegistryFormat::EncodeStringList(s.SavedServices), std::wstring(s.ServerName));
 }
 
 // Every field as a first run has it.
@@ -155,7 +149,9 @@ TEST(SettingsRegistry, StoredValuesGiveTheirFieldsAndMissingOnesTheirDefaults)
         CSaverSettings loaded, expected = Defaults();
         loaded.Load();
         differs(expected);
-        EXPECT_EQ(Fields(loaded), Fields(expected)) << "row " << row++;
+        // The message is built only on failure, so the row count moves on by itself.
+        EXPECT_EQ(Fields(loaded), Fields(expected)) << "row " << row;
+        ++row;
     }
     TestRegistry::DeleteSettings();
 }
