@@ -61,9 +61,11 @@ protected:
     }
     static void ExpectStored(const Names& servers, const Names& services)
     {
-        EXPECT_TRUE(ReadStoredList(L"SavedServers").wellFormed && ReadStoredList(L"SavedServices").wellFormed);
-        EXPECT_EQ(ReadStoredList(L"SavedServers").entries, servers);
-        EXPECT_EQ(ReadStoredList(L"SavedServices").entries, services);
+        const StoredList storedServers = ReadStoredList(L"SavedServers");
+        const StoredList storedServices = ReadStoredList(L"SavedServices");
+        EXPECT_TRUE(storedServers.wellFormed && storedServices.wellFormed);
+        EXPECT_EQ(storedServers.entries, servers);
+        EXPECT_EQ(storedServices.entries, services);
     }
 
     static std::vector<std::unique_ptr<ProbeService>> s_probes;
