@@ -58,9 +58,12 @@ TEST(Installer, InstallsIntoTheSystemFolderAndUninstallPutsEverythingBack)
     ASSERT_EQ(uninstall.substr(0, 1), L"\"");
     EXPECT_EQ(Get(L"DisplayName", kUninstallKey, HKEY_LOCAL_MACHINE).Text(), L"Quorvane Screen Saver");
 
-    // A second install over the first must not take itself for the saver to give back.
-    ASSERT_TRUE(RunsCleanly(UiDriver::Quoted(setup) + L" /S"));
-    EXPECT_EQ(Contents(InstalledSaver()), built);
+    // A second install over the first must not take itself for the saver to give back. Under an emulator,
+    // where each 32-bit start costs a minute, the run installs once.
+    if (!GetEnvironmentVariableW(L"QSS_INSTALL_ONCE", nullptr, 0)) {
+        ASSERT_TRUE(RunsCleanly(UiDriver::Quoted(setup) + L" /S"));
+        EXPECT_EQ(Contents(InstalledSaver()), built);
+    }
 
     // _?= keeps the uninstaller in place, so it ends only when it has finished.
     const std::wstring uninstaller = uninstall.substr(1, uninstall.find(L'"', 1) - 1);

@@ -5,24 +5,18 @@
 source "$(dirname "$0")/../../scripts/lib.sh"
 
 TESTS=$1
-CASES='SaverWindow.TheIntroGivesWayToAsManyRowsAsThereAreServicesWhateverTheSettingsHold'
-RUN_DIR="$(dirname "$TESTS")/test-run/screens"
-mkdir -p "$RUN_DIR"
+CASE='SaverWindow.TheIntroGivesWayToAsManyRowsAsThereAreServicesWhateverTheSettingsHold'
+RUN_DIR="$(dirname "$TESTS")/test-run"
 trap stop_wine EXIT
 
 status=0
-booted=0
-for run in "640x480 $CASES" "3840x2160 $CASES" "1824x768 SaverWindow.ASecondMonitor*"; do
+copy_prefix "$RUN_DIR/template" "$RUN_DIR/screens"
+for run in "640x480 $CASE" "3840x2160 $CASE" "1824x768 SaverWindow.ASecondMonitorIsCoveredInBlackAndItsInputEndsTheSaver"; do
   size=${run%% *}
   echo "== $size"
   start_xvfb "$size"
-  # Booted on this run's own display: its windows must not come up over the other tests'.
-  if [ "$booted" = 0 ]; then
-    init_prefix "$RUN_DIR/prefix"
-    booted=1
-  fi
   keep_prefix_up "$TESTS"
-  wine "$TESTS/saver_tests.exe" --gtest_filter="${run#* }" </dev/null || status=1
+  run_cases "$TESTS/saver_tests.exe" "${run#* }" || status=1
   stop_wine
 done
 exit "$status"
