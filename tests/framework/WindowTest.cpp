@@ -1,4 +1,5 @@
 #include "app/CSaverFrameWnd.h"
+#include "app/MonitorLayout.h"
 #include "framework/CWinApp.h"
 #include "framework/CWnd.h"
 
@@ -118,6 +119,10 @@ TEST(Window, NothingTouchesAWindowObjectOnceItHasDeletedItself)
     EXPECT_FALSE((new Guarded<ProbeWindow>(&refused, -1))->Create());
     EXPECT_EQ(refused.substr(0, 7), L"create;");
     EXPECT_EQ(refused.substr(refused.size() - 8), L"deleted;");
+    std::wstring unnamed;
+    EXPECT_FALSE(
+        (new Guarded<ProbeWindow>(&unnamed, 0))->CreateEx(0, nullptr, L"", WS_POPUP, 0, 0, 9, 9, nullptr, nullptr));
+    EXPECT_EQ(unnamed, L"deleted;");
     // Destroyed by WM_CLOSE's default processing, by DestroyWindow inside a key handler, and, as the
     // main window, ending the message loop; each time WM_DESTROY handles a message of its own.
     const UINT messages[] = {WM_CLOSE, WM_KEYDOWN, WM_CLOSE};
@@ -152,6 +157,31 @@ TEST(Window, NothingTouchesAWindowObjectOnceItHasDeletedItself)
             SendMessageW(window, WM_SYSCOMMAND, command, 0);
         UnhookWindowsHookEx(hook);
         EXPECT_EQ(g_heardCommands, std::vector<WPARAM>{SC_RESTORE});
+        // A display change: the frame takes the new primary, and only the monitor beside it gets a cover, not
+        // the one overlapping it.
+        CurrentMonitorLister() = [] {
+            return MonitorLayout{{0, 0, 1280, 1024}, {{-800, 0, 0, 600}, {0, 0, 800, 600}}};
+        };
+        SendMessageW(window, WM_DISPLAYCHANGE, 32, MAKELPARAM(1280, 1024));
+        CurrentMonitorLister() = &SystemMonitorLayout;
+        const auto rect = [](HWND shown) {
+            RECT r;
+            GetWindowRect(shown, &r);
+            return std::vector<LONG>{r.left, r.top, r.right, r.bottom};
+        };
+        std::vector<std::vector<LONG>> covers;
+        for (HWND other = GetTopWindow(nullptr); other != nullptr; other = GetWindow(other, GW_HWNDNEXT))
+            if (GetWindow(other, GW_OWNER) == window)
+                covers.push_back(rect(other));
+        EXPECT_EQ(rect(window), (std::vector<LONG>{0, 0, 1280, 1024}));
+        EXPECT_EQ(covers, (std::vector<std::vector<LONG>>{{-800, 0, 0, 600}}));
+        // A drawing window made after a cover still gets the drawing window's class.
+        auto *drawing = new CMonitorWnd(TRUE);
+        ASSERT_TRUE(drawing->Create(0, WS_CHILD, RECT{0, 0, 9, 9}, window, 0));
+        wchar_t frameClass[96], drawingClass[96];
+        GetClassNameW(window, frameClass, 96);
+        GetClassNameW(*drawing, drawingClass, 96);
+        EXPECT_STREQ(drawingClass, frameClass);
         PostMessageW(window, WM_KEYDOWN, VK_SPACE, 0);
         EXPECT_TRUE(PumpUntilQuit(20000));
     }
