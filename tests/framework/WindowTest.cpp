@@ -164,24 +164,18 @@ TEST(Window, NothingTouchesAWindowObjectOnceItHasDeletedItself)
         };
         SendMessageW(window, WM_DISPLAYCHANGE, 32, MAKELPARAM(1280, 1024));
         CurrentMonitorLister() = &SystemMonitorLayout;
-        const auto rect = [](HWND shown) {
+        // The covers, owned by the frame, lie above it.
+        std::vector<std::vector<LONG>> shown;
+        for (HWND other = GetTopWindow(nullptr); other != nullptr; other = GetWindow(other, GW_HWNDNEXT)) {
             RECT r;
-            GetWindowRect(shown, &r);
-            return std::vector<LONG>{r.left, r.top, r.right, r.bottom};
-        };
-        std::vector<std::vector<LONG>> covers;
-        for (HWND other = GetTopWindow(nullptr); other != nullptr; other = GetWindow(other, GW_HWNDNEXT))
-            if (GetWindow(other, GW_OWNER) == window)
-                covers.push_back(rect(other));
-        EXPECT_EQ(rect(window), (std::vector<LONG>{0, 0, 1280, 1024}));
-        EXPECT_EQ(covers, (std::vector<std::vector<LONG>>{{-800, 0, 0, 600}}));
+            if ((other == window || GetWindow(other, GW_OWNER) == window) && GetWindowRect(other, &r))
+                shown.push_back({r.left, r.top, r.right, r.bottom});
+        }
+        EXPECT_EQ(shown, (std::vector<std::vector<LONG>>{{-800, 0, 0, 600}, {0, 0, 1280, 1024}}));
         // A drawing window made after a cover still gets the drawing window's class.
         auto *drawing = new CMonitorWnd(TRUE);
         ASSERT_TRUE(drawing->Create(0, WS_CHILD, RECT{0, 0, 9, 9}, window, 0));
-        wchar_t frameClass[96], drawingClass[96];
-        GetClassNameW(window, frameClass, 96);
-        GetClassNameW(*drawing, drawingClass, 96);
-        EXPECT_STREQ(drawingClass, frameClass);
+        EXPECT_EQ(GetClassLongPtrW(*drawing, GCW_ATOM), GetClassLongPtrW(window, GCW_ATOM));
         PostMessageW(window, WM_KEYDOWN, VK_SPACE, 0);
         EXPECT_TRUE(PumpUntilQuit(20000));
     }
