@@ -51,9 +51,3 @@ void CCoverWnd::OnButtonDown(UINT message, UINT flags, POINT point)
     ::PostMessageW(m_frame, WM_CLOSE, 0, 0);
     CWnd::OnButtonDown(message, flags, point);
 }
-
-void CCoverWnd::OnKeyDown(UINT message, UINT key, UINT flags)
-{
-    ::PostMessageW(m_frame, WM_CLOSE, 0, 0);
-    CWnd::OnKeyDown(message, key, flags);
-}

@@ -4,7 +4,8 @@
 
 // A plain black window over one of the other monitors while the full-screen saver runs. It never
 // takes activation from the saver's frame, hides the pointer, and asks the frame to close on the
-// input that ends the saver. Deletes itself after its window is destroyed.
+// mouse input that ends the saver; keys reach the frame, which keeps the focus. Deletes itself after
+// its window is destroyed.
 class CCoverWnd : public CWnd {
 public:
     explicit CCoverWnd(HWND frame);
@@ -18,7 +19,6 @@ protected:
     int OnMouseActivate(HWND topLevel, UINT hitTest, UINT message) override;
     void OnMouseMove(UINT flags, POINT point) override;
     void OnButtonDown(UINT message, UINT flags, POINT point) override;
-    void OnKeyDown(UINT message, UINT key, UINT flags) override;
 
 private:
     HWND m_frame;

@@ -1,7 +1,6 @@
 #include "app/CSaverFrameWnd.h"
 
 #include "app/CCoverWnd.h"
-#include "app/MonitorLayout.h"
 
 CSaverFrameWnd::CSaverFrameWnd() : CMonitorWnd(TRUE), m_firstMouse{-1, -1}
 {
@@ -14,13 +13,18 @@ BOOL CSaverFrameWnd::CreateFullScreen()
     const MonitorLayout layout = CurrentMonitorLister()();
     if (!Create(WS_EX_TOPMOST, WS_POPUP | WS_VISIBLE, layout.primary, nullptr, 0))
         return FALSE;
-    CoverMonitors(layout.others);
+    CoverMonitors(layout);
     return TRUE;
 }
 
-void CSaverFrameWnd::CoverMonitors(const std::vector<RECT>& monitors)
+void CSaverFrameWnd::CoverMonitors(const MonitorLayout& layout)
 {
-    for (const RECT& monitor : monitors) {
+    for (const RECT& monitor : layout.others) {
+        // A monitor overlapping the primary (a duplicated display) stays uncovered: an owned cover would sit
+        // above this window and hide its lines.
+        RECT common;
+        if (IntersectRect(&common, &monitor, &layout.primary))
+            continue;
         auto* cover = new CCoverWnd(m_hWnd);
         if (cover->Create(monitor))
             m_covers.push_back(cover->GetSafeHwnd());
@@ -36,9 +40,14 @@ void CSaverFrameWnd::RemoveCovers()
 
 void CSaverFrameWnd::OnDisplayChange(UINT bitsPerPixel, int width, int height)
 {
-    // A monitor added, removed or moved: cover the new layout.
+    // A monitor added, removed, moved or made primary: take the new primary, where the rows follow the new
+    // height, and cover the others.
+    const MonitorLayout layout = CurrentMonitorLister()();
+    const RECT& primary = layout.primary;
+    SetWindowPos(m_hWnd, nullptr, primary.left, primary.top, primary.right - primary.left,
+                 primary.bottom - primary.top, SWP_NOZORDER | SWP_NOACTIVATE);
     RemoveCovers();
-    CoverMonitors(CurrentMonitorLister()().others);
+    CoverMonitors(layout);
     CMonitorWnd::OnDisplayChange(bitsPerPixel, width, height);
 }
 

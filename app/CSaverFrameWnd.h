@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/MonitorLayout.h"
 #include "display/CMonitorWnd.h"
 
 #include <vector>
@@ -29,7 +30,7 @@ protected:
 
 private:
     void RequestClose();
-    void CoverMonitors(const std::vector<RECT>& monitors);
+    void CoverMonitors(const MonitorLayout& layout);
     void RemoveCovers();
 
     POINT m_firstMouse;

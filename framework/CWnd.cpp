@@ -3,6 +3,8 @@
 #include "framework/CWinApp.h"
 
 #include <cstdio>
+#include <set>
+#include <string>
 #include <windowsx.h>
 // windowsx.h has a macro of this name; the member is meant here.
 #undef SubclassWindow
@@ -16,37 +18,43 @@ struct CurrentMessage {
     WPARAM wParam;
     LPARAM lParam;
     WNDPROC oldWndProc;
-    const CurrentMessage* outer;
 };
 thread_local const CurrentMessage* t_current = nullptr;
 
 class MessageScope {
 public:
-    explicit MessageScope(const CurrentMessage& message) { t_current = &message; }
-    ~MessageScope() { t_current = t_current->outer; }
+    explicit MessageScope(const CurrentMessage& message) : m_outer(t_current) { t_current = &message; }
+    ~MessageScope() { t_current = m_outer; }
     MessageScope(const MessageScope&) = delete;
     MessageScope& operator=(const MessageScope&) = delete;
+
+private:
+    const CurrentMessage* m_outer;
 };
 }
 
 LPCWSTR AfxRegisterWndClass(UINT classStyle, HCURSOR cursor, HBRUSH background, HICON icon)
 {
     // The name encodes the arguments, so the same request finds the class registered before.
-    static wchar_t name[96];
+    wchar_t name[96];
     swprintf(name, 96, L"Afx:%p:%x:%p:%p:%p", static_cast<void*>(AfxGetInstanceHandle()), classStyle,
              static_cast<void*>(cursor), static_cast<void*>(background), static_cast<void*>(icon));
     WNDCLASSW existing;
-    if (GetClassInfoW(AfxGetInstanceHandle(), name, &existing))
-        return name;
-    WNDCLASSW wc = {};
-    wc.style = classStyle;
-    wc.lpfnWndProc = CWnd::EntryProc;
-    wc.hInstance = AfxGetInstanceHandle();
-    wc.hCursor = cursor;
-    wc.hbrBackground = background;
-    wc.hIcon = icon;
-    wc.lpszClassName = name;
-    return RegisterClassW(&wc) ? name : nullptr;
+    if (!GetClassInfoW(AfxGetInstanceHandle(), name, &existing)) {
+        WNDCLASSW wc = {};
+        wc.style = classStyle;
+        wc.lpfnWndProc = CWnd::EntryProc;
+        wc.hInstance = AfxGetInstanceHandle();
+        wc.hCursor = cursor;
+        wc.hbrBackground = background;
+        wc.hIcon = icon;
+        wc.lpszClassName = name;
+        if (!RegisterClassW(&wc))
+            return nullptr;
+    }
+    // Callers keep the name for later windows: each class's name stays valid, and stays its own.
+    static std::set<std::wstring> names;
+    return names.insert(name).first->c_str();
 }
 
 CWnd::~CWnd()
@@ -104,15 +112,14 @@ HWND CWnd::GetSafeOwner(CWnd* parent)
 BOOL CWnd::CreateEx(DWORD exStyle, LPCWSTR className, LPCWSTR title, DWORD style, int x, int y, int width,
                     int height, HWND parent, HMENU menuOrId)
 {
-    if (className == nullptr)
-        return FALSE;
     // EntryProc picks this object up from the creation parameter at WM_NCCREATE.
     m_creating = true;
-    const HWND window = CreateWindowExW(exStyle, className, title, style, x, y, width, height, parent, menuOrId,
-                                        AfxGetInstanceHandle(), this);
+    const HWND window = className == nullptr ? nullptr
+                                             : CreateWindowExW(exStyle, className, title, style, x, y, width, height,
+                                                               parent, menuOrId, AfxGetInstanceHandle(), this);
     m_creating = false;
     if (window == nullptr) {
-        // Whether or not the platform got as far as WM_NCDESTROY, the object ends here, once.
+        // Whether or not the platform got as far as WM_NCDESTROY, or was asked at all, the object ends here, once.
         m_hWnd = nullptr;
         PostNcDestroy();
         return FALSE;
@@ -199,7 +206,7 @@ LRESULT CALLBACK CWnd::EntryProc(HWND window, UINT message, WPARAM wParam, LPARA
     if (self == nullptr)
         return DefWindowProcW(window, message, wParam, lParam);
 
-    const CurrentMessage current = {window, message, wParam, lParam, self->m_oldWndProc, t_current};
+    const CurrentMessage current = {window, message, wParam, lParam, self->m_oldWndProc};
     const MessageScope scope(current);
     if (message == WM_NCDESTROY) {
         const LRESULT result = self->Default();

@@ -5,7 +5,8 @@
 
 #include <windows.h>
 
-// Registers (once per distinct set of arguments) a window class and returns its name.
+// Registers (once per distinct set of arguments) a window class and returns its name, valid for the
+// life of the process; null when the class cannot be registered.
 LPCWSTR AfxRegisterWndClass(UINT classStyle, HCURSOR cursor, HBRUSH background, HICON icon);
 
 // A window: wraps an HWND it does not own. Destroying is an explicit call; the handle is

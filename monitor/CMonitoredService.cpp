@@ -139,20 +139,25 @@ BOOL CMonitoredService::MeasureProcess(DWORD processId, BOOL restart)
     }
     m_curCpuTime = FileTimeValue(kernel) + FileTimeValue(user);
     const ULONGLONG now = api.monotonicTime();
-    // Times of another process are no base for a share: a service started again has a new one.
-    if (restart || !m_hasCpuSample || processId != m_sampledProcessId) {
+    // Times of another process are no base for a share: a service started again has new ones, and may
+    // have the old process id.
+    const ULONGLONG created = FileTimeValue(creation);
+    if (restart || !m_hasCpuSample || processId != m_sampledProcessId || created != m_sampledCreation) {
+        m_prevCpuTime = m_curCpuTime;
+        m_prevSampleTime = now;
+        m_cpu = 0.0f;
+    } else if (now - m_prevSampleTime >= kMinShareSpan) {
+        // Only the low 32 bits are compared, so a wrap between samples still gives the true delta.
+        const DWORD delta = static_cast<DWORD>(m_curCpuTime) - static_cast<DWORD>(m_prevCpuTime);
+        // Percent of one processor over the time between the two samples, shown and kept as at most 100.
+        m_cpu =
+            static_cast<float>(ServiceLine::ClampedCpu(100.0 * delta / static_cast<double>(now - m_prevSampleTime)));
         m_prevCpuTime = m_curCpuTime;
         m_prevSampleTime = now;
     }
     m_hasCpuSample = TRUE;
     m_sampledProcessId = processId;
-    // Only the low 32 bits are compared, so a wrap between samples still gives the true delta.
-    const DWORD delta = static_cast<DWORD>(m_curCpuTime) - static_cast<DWORD>(m_prevCpuTime);
-    const ULONGLONG elapsed = now - m_prevSampleTime;
-    m_prevCpuTime = m_curCpuTime;
-    m_prevSampleTime = now;
-    // Percent of one processor over the time between the two samples.
-    m_cpu = elapsed == 0 ? 0.0f : static_cast<float>(100.0 * delta / static_cast<double>(elapsed));
+    m_sampledCreation = created;
 
     api.closeHandle(process);
     return TRUE;

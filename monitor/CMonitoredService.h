@@ -11,6 +11,10 @@ class CMonitoredService : public CServiceHandle {
 public:
     // Working set is shown in units of 1000 bytes.
     static constexpr SIZE_T kMemoryUnit = 1000;
+    // Windows counts process times in clock ticks of 15.6 ms: over a shorter span than this, half the
+    // drawing window's refresh period, one tick would dominate the share, so a shorter span keeps its
+    // baseline and the share shown before. In 100-ns units.
+    static constexpr ULONGLONG kMinShareSpan = 5000000;
 
     CMonitoredService();
     ~CMonitoredService() override;
@@ -63,6 +67,7 @@ private:
 
     // Until a sample exists any measurement restarts, so no share is taken against nothing.
     BOOL m_hasCpuSample = FALSE;
-    // The process the last sample came from.
+    // The process the last sample came from: its id and its creation time.
     DWORD m_sampledProcessId = 0;
+    ULONGLONG m_sampledCreation = 0;
 };

@@ -2,16 +2,30 @@
 
 namespace {
 
-// The performance counter: every Windows since 2000 has it, and the wall clock may be set back.
+constexpr ULONGLONG kUnitsPerSecond = 10000000;
+
+// The tick count, carried past its wrap every 49.7 days. Only the user-interface thread asks.
+ULONGLONG TickCountTime()
+{
+    static DWORD last = 0;
+    static ULONGLONG wraps = 0;
+    const DWORD now = GetTickCount();
+    if (now < last)
+        ++wraps;
+    last = now;
+    return ((wraps << 32) + now) * (kUnitsPerSecond / 1000);
+}
+
+// The performance counter, as the wall clock may be set back; where the hardware offers none (Windows 2000
+// may have none), the coarser tick count, rather than a clock that never moves and shares that stay 0.
 ULONGLONG WINAPI PerformanceCounterTime()
 {
     LARGE_INTEGER frequency;
     LARGE_INTEGER count;
     if (!QueryPerformanceFrequency(&frequency) || !QueryPerformanceCounter(&count) || frequency.QuadPart <= 0)
-        return 0;
+        return TickCountTime();
     const ULONGLONG ticks = static_cast<ULONGLONG>(count.QuadPart);
     const ULONGLONG perSecond = static_cast<ULONGLONG>(frequency.QuadPart);
-    constexpr ULONGLONG kUnitsPerSecond = 10000000;
     return ticks / perSecond * kUnitsPerSecond + ticks % perSecond * kUnitsPerSecond / perSecond;
 }
 

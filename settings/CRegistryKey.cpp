@@ -64,7 +64,8 @@ BOOL CRegistryKey::ReadStringList(LPCWSTR name, CStringArray& entries)
     if (RegQueryValueExW(m_hKey, name, nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS)
         return FALSE;
     // The whole value is read, an odd last byte included; the decoder takes only complete entries.
-    // A value that grew since its size was asked is asked again, a few times at most.
+    // A value that grew since its size was asked is asked again, a few times at most. (Where it was
+    // empty, the buffer has no storage and the read only asks the size: the empty value stands.)
     std::vector<BYTE> data;
     for (int attempt = 0; attempt < kReadAttempts; ++attempt) {
         data.resize(size);

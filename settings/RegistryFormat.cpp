@@ -26,7 +26,8 @@ std::vector<BYTE> EncodeStringList(const CStringArray& entries)
 void DecodeStringList(const BYTE* data, size_t size, CStringArray& entries)
 {
     entries.RemoveAll();
-    const size_t units = size / 2;
+    // A buffer with no storage holds nothing, whatever size the registry reported for the value since.
+    const size_t units = data != nullptr ? size / 2 : 0;
     auto unitAt = [data](size_t i) { return static_cast<wchar_t>(data[2 * i] | (data[2 * i + 1] << 8)); };
     size_t start = 0;
     while (start < units) {

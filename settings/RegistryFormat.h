@@ -16,7 +16,8 @@ constexpr size_t kDwordBytes = 4;
 // REG_MULTI_SZ: each entry and a NUL, then one more NUL; an empty array is one NUL.
 std::vector<BYTE> EncodeStringList(const CStringArray& entries);
 // Entries up to the first empty one or the end of the data, whichever is first; never reads
-// past size bytes, and a trailing entry that lacks its NUL is dropped as incomplete.
+// past size bytes, and a trailing entry that lacks its NUL is dropped as incomplete. Null data
+// gives no entries.
 void DecodeStringList(const BYTE* data, size_t size, CStringArray& entries);
 
 // A 4-byte value of any other size is treated as missing, so a short value can't half

@@ -1,4 +1,5 @@
 #include "app/CSaverFrameWnd.h"
+#include "app/MonitorLayout.h"
 #include "framework/CWinApp.h"
 #include "framework/CWnd.h"
 
@@ -118,6 +119,10 @@ TEST(Window, NothingTouchesAWindowObjectOnceItHasDeletedItself)
     EXPECT_FALSE((new Guarded<ProbeWindow>(&refused, -1))->Create());
     EXPECT_EQ(refused.substr(0, 7), L"create;");
     EXPECT_EQ(refused.substr(refused.size() - 8), L"deleted;");
+    std::wstring unnamed;
+    EXPECT_FALSE(
+        (new Guarded<ProbeWindow>(&unnamed, 0))->CreateEx(0, nullptr, L"", WS_POPUP, 0, 0, 9, 9, nullptr, nullptr));
+    EXPECT_EQ(unnamed, L"deleted;");
     // Destroyed by WM_CLOSE's default processing, by DestroyWindow inside a key handler, and, as the
     // main window, ending the message loop; each time WM_DESTROY handles a message of its own.
     const UINT messages[] = {WM_CLOSE, WM_KEYDOWN, WM_CLOSE};
@@ -152,6 +157,25 @@ TEST(Window, NothingTouchesAWindowObjectOnceItHasDeletedItself)
             SendMessageW(window, WM_SYSCOMMAND, command, 0);
         UnhookWindowsHookEx(hook);
         EXPECT_EQ(g_heardCommands, std::vector<WPARAM>{SC_RESTORE});
+        // A display change: the frame takes the new primary, and only the monitor beside it gets a cover, not
+        // the one overlapping it.
+        CurrentMonitorLister() = [] {
+            return MonitorLayout{{0, 0, 1280, 1024}, {{-800, 0, 0, 600}, {0, 0, 800, 600}}};
+        };
+        SendMessageW(window, WM_DISPLAYCHANGE, 32, MAKELPARAM(1280, 1024));
+        CurrentMonitorLister() = &SystemMonitorLayout;
+        // The covers, owned by the frame, lie above it.
+        std::vector<std::vector<LONG>> shown;
+        for (HWND other = GetTopWindow(nullptr); other != nullptr; other = GetWindow(other, GW_HWNDNEXT)) {
+            RECT r;
+            if ((other == window || GetWindow(other, GW_OWNER) == window) && GetWindowRect(other, &r))
+                shown.push_back({r.left, r.top, r.right, r.bottom});
+        }
+        EXPECT_EQ(shown, (std::vector<std::vector<LONG>>{{-800, 0, 0, 600}, {0, 0, 1280, 1024}}));
+        // A drawing window made after a cover still gets the drawing window's class.
+        auto *drawing = new CMonitorWnd(TRUE);
+        ASSERT_TRUE(drawing->Create(0, WS_CHILD, RECT{0, 0, 9, 9}, window, 0));
+        EXPECT_EQ(GetClassLongPtrW(*drawing, GCW_ATOM), GetClassLongPtrW(window, GCW_ATOM));
         PostMessageW(window, WM_KEYDOWN, VK_SPACE, 0);
         EXPECT_TRUE(PumpUntilQuit(20000));
     }

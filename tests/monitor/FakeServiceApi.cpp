@@ -90,7 +90,7 @@ BOOL WINAPI TimesHook(HANDLE process, LPFILETIME creation, LPFILETIME exit, LPFI
 {
     if (Faulted(Call::GetProcessTimes, process))
         return FALSE;
-    return s_active->getProcessTimes ? s_active->getProcessTimes(*kernel, *user)
+    return s_active->getProcessTimes ? s_active->getProcessTimes(*creation, *kernel, *user)
                                      : RealServiceApi().getProcessTimes(process, creation, exit, kernel, user);
 }
 

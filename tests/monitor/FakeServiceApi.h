@@ -42,7 +42,7 @@ public:
     std::function<BOOL(SERVICE_STATUS_PROCESS &)> queryServiceStatusEx;
     std::function<HANDLE(DWORD)> openProcess;
     std::function<BOOL(PROCESS_MEMORY_COUNTERS &)> getProcessMemoryInfo;
-    std::function<BOOL(FILETIME &kernel, FILETIME &user)> getProcessTimes;
+    std::function<BOOL(FILETIME &creation, FILETIME &kernel, FILETIME &user)> getProcessTimes;
     std::function<ULONGLONG()> clock;
     // Asked first by every entry of Call, with the handle the call is given (null when it takes none): a non-zero
     // error fails the call with that last-error code before any script or the platform sees it.

@@ -161,6 +161,7 @@ struct Step {
     // The first step of a scenario always restarts.
     BOOL restart = FALSE;
     ULONGLONG elapsed = kSecond;
+    ULONGLONG created = 0;
 };
 
 // A local service whose status, process, counters and clock the test dictates.
@@ -180,8 +181,9 @@ protected:
             return TRUE;
         };
         // Both times count: a quarter of it is user time.
-        m_seam.getProcessTimes = [this](FILETIME &kernel, FILETIME &user) {
+        m_seam.getProcessTimes = [this](FILETIME &creation, FILETIME &kernel, FILETIME &user) {
             const ULONGLONG userTime = m_step.cpuTime / 4, kernelTime = m_step.cpuTime - userTime;
+            creation = {static_cast<DWORD>(m_step.created), static_cast<DWORD>(m_step.created >> 32)};
             kernel = {static_cast<DWORD>(kernelTime), static_cast<DWORD>(kernelTime >> 32)};
             user = {static_cast<DWORD>(userTime), static_cast<DWORD>(userTime >> 32)};
             return TRUE;
@@ -227,11 +229,16 @@ const DWORD kRunning = SERVICE_RUNNING;
 TEST_F(ScriptedService, StepsGiveTheirTextsMemoryAndShare)
 {
     const std::vector<Step> scenarios[] = {
-        // A 10 ms timer fires on Windows' 15.625 ms clock tick: a hundred frames take 1.5625 s.
+        // A 10 ms timer fires on Windows' 15.625 ms clock tick: a hundred frames take 1.5625 s. One tick of
+        // processor time over a tenth of a second keeps the share shown before, first or not; the next
+        // sample takes it over the whole span. More than one processor's worth shows as 100.
         {{kRunning, 1234, 4000000, L"Running", 1234, 0},
-         {kRunning, 1234, 6500000, L"Running", 1234, 25},
+         {kRunning, 1234, 4156250, L"Running", 1234, 0, {}, FALSE, FALSE, kSecond / 10},
+         {kRunning, 1234, 6500000, L"Running", 1234, 25, {}, FALSE, FALSE, kSecond * 9 / 10},
          {kRunning, 1234, 9000000, L"Running", 1234, 16, {}, FALSE, FALSE, 15625000},
-         {kRunning, 1234, 11500000, L"Running", 1234, 0, {}, FALSE, FALSE, 0}},
+         {kRunning, 1234, 9156250, L"Running", 1234, 16, {}, FALSE, FALSE, kSecond / 10},
+         {kRunning, 1234, 10000000, L"Running", 1234, 10, {}, FALSE, FALSE, kSecond * 9 / 10},
+         {kRunning, 1234, 30000000, L"Running", 1234, 100}},
         // Only the low 32 bits count: a wrap is a small step, a change above them alone is none.
         {{kRunning, 1234, 0x1FFFFFF00, L"Running", 1234, 0},
          {kRunning, 1234, 0x200000100, L"Running", 1234, 0.00512f},
@@ -244,7 +251,7 @@ TEST_F(ScriptedService, StepsGiveTheirTextsMemoryAndShare)
          {SERVICE_PAUSED, 777, 9000000, L"Paused", 777, 5, Call::GetProcessTimes},
          {SERVICE_STOPPED, 0, 0, L"Paused", 777, 5, Call::QueryServiceStatusEx}},
         // The share starts at zero with no earlier sample, after a restart whose measurement failed, and in
-        // a new process after a stop; a stopped line stays short.
+        // a new process after a stop, also one with the old id; a stopped line stays short.
         {{SERVICE_START_PENDING, 0, 0, L"Starting", 0, 0},
          {kRunning, 1234, 50000000, L"Running", 1234, 0},
          {kRunning, 1234, 50500000, L"Running", 1234, 5},
@@ -253,7 +260,8 @@ TEST_F(ScriptedService, StepsGiveTheirTextsMemoryAndShare)
          {kRunning, 1234, 92000000, L"Running", 1234, 10},
          {SERVICE_STOPPED, 0, 0, L"Stopped", 0, 0, {}, TRUE},
          {kRunning, 4343, 300000, L"Running", 4343, 0, {}, TRUE},
-         {kRunning, 4343, 1300000, L"Running", 4343, 10, {}, TRUE}},
+         {kRunning, 4343, 1300000, L"Running", 4343, 10, {}, TRUE},
+         {kRunning, 4343, 200000, L"Running", 4343, 0, {}, TRUE, FALSE, kSecond, 1}},
         // A pending service's process is measured; continue and pause pending share the text of unknown codes.
         {{SERVICE_STOP_PENDING, 1234, 0, L"Stopping", 1234, 0},
          {SERVICE_PAUSE_PENDING, 1234, 0, L"Unknown", 1234, 0},

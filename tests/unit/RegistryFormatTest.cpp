@@ -45,6 +45,10 @@ TEST(StringList, DecodesUpToTheFirstEmptyEntryOrTheEndOfItsData)
             EXPECT_EQ(RegistryFormat::EncodeStringList(entries), data);
         }
     }
+    // A buffer with no storage, given with the size its value has grown to since.
+    CStringArray unstored;
+    RegistryFormat::DecodeStringList(nullptr, 8, unstored);
+    EXPECT_EQ(unstored.GetSize(), 0);
 }
 
 } // namespace
