@@ -1,6 +1,7 @@
 ; Installs the saver into the system folder, makes it the current screen saver if the user
 ; agrees, and registers an uninstaller that puts everything back.
-; makensis -DX86_SCR=<path> -DX64_SCR=<path> -DICON=<path> -DOUTFILE=<path> QuorvaneSaver.nsi
+; makensis -DVERSION=<a.b.c.d> -DX86_SCR=<path> -DX64_SCR=<path> -DICON=<path> -DOUTFILE=<path> QuorvaneSaver.nsi
+; (installer/package.sh gives the project's version and the release programs)
 
 Unicode true
 SetCompressor /SOLID lzma
@@ -10,7 +11,6 @@ RequestExecutionLevel admin
 !include "x64.nsh"
 
 !define PRODUCT "Quorvane Screen Saver"
-!define VERSION "1.0.2"
 !define SCR "QuorvaneSaver.scr"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\QuorvaneScreenSaver"
 !define DESKTOP_KEY "Control Panel\Desktop"
@@ -26,9 +26,10 @@ Icon "${ICON}"
 UninstallIcon "${ICON}"
 InstallDir "$PROGRAMFILES\${PRODUCT}"
 ShowInstDetails nevershow
-VIProductVersion "1.0.2.2"
+VIProductVersion "${VERSION}"
 VIAddVersionKey "ProductName" "${PRODUCT}"
 VIAddVersionKey "FileVersion" "${VERSION}"
+VIAddVersionKey "ProductVersion" "${VERSION}"
 VIAddVersionKey "FileDescription" "${PRODUCT} Setup"
 VIAddVersionKey "LegalCopyright" "Zentrix"
 

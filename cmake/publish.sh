@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Puts a release file in place: publish.sh <built file> <release file> [<PKCS#12 file> [<time-stamp URL>]]
+# Without a PKCS#12 file, a copy, left untouched when it already holds the same bytes. With one, a copy
+# signed with osslsigncode (SHA-256), its password read from QSS_SIGN_PASSWORD through a pipe so that it
+# never shows on a command line, and time-stamped (RFC 3161) only when a server is given.
+set -euo pipefail
+in=$1 out=$2 pkcs12=${3:-} timestamp=${4:-}
+
+if [ -z "$pkcs12" ]; then
+  cmp -s "$in" "$out" || cp "$in" "$out"
+  exit 0
+fi
+args=(sign -pkcs12 "$pkcs12" -h sha256 -n "Quorvane Screen Saver")
+# osslsigncode takes an empty password file for a failure: a file without a password is read without one.
+[ -n "${QSS_SIGN_PASSWORD:-}" ] && args+=(-readpass /dev/stdin)
+[ -n "$timestamp" ] && args+=(-ts "$timestamp")
+rm -f "$out.signing"
+printf '%s' "${QSS_SIGN_PASSWORD:-}" | osslsigncode "${args[@]}" -in "$in" -out "$out.signing" >/dev/null
+mv "$out.signing" "$out"
+echo "Signed $out"

@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Packs the installer from the two release programs, signs it when a certificate is given, and writes
+# the checksums of the three release files.
+# package.sh <makensis> <script> <version> <epoch> <icon> <work folder> <dist folder> <64-bit .scr>
+#            <32-bit .scr> [<PKCS#12 file> [<time-stamp URL>]]   (the programs relative to the dist folder)
+set -euo pipefail
+makensis=$1 script=$2 version=$3 epoch=$4 icon=$5 work=$6 dist=$7 x64=$8 x86=$9
+shift 9
+
+# The installer keeps each file's time and gives it to the installed file: the copies it packs carry
+# the commit's time, so the same commit packs the same bytes.
+mkdir -p "$work/stage"
+cp "$dist/$x64" "$work/stage/x64.scr"
+cp "$dist/$x86" "$work/stage/x86.scr"
+touch -d "@$epoch" "$work/stage/x64.scr" "$work/stage/x86.scr"
+"$makensis" -V2 -DVERSION="$version" -DX64_SCR="$work/stage/x64.scr" -DX86_SCR="$work/stage/x86.scr" \
+  -DICON="$icon" -DOUTFILE="$work/QuorvaneSaverSetup.exe" "$script"
+bash "$(dirname "$0")/../cmake/publish.sh" "$work/QuorvaneSaverSetup.exe" "$dist/QuorvaneSaverSetup.exe" "$@"
+# Same bytes are left in place, but the build must see the installer made.
+touch "$dist/QuorvaneSaverSetup.exe"
+
+cd "$dist"
+sha256sum "$x64" "$x86" QuorvaneSaverSetup.exe >SHA256SUMS.new
+mv SHA256SUMS.new SHA256SUMS
