@@ -1,8 +1,6 @@
 // One soak sample of a running program, found by its image name: "soak_sample NAME" prints
 // "gdi G handles H working_set_kib W private_kib P", -1 for a figure that cannot be read.
 
-#include "tests/driver/UiDriver.h"
-
 #include <windows.h>
 
 #include <psapi.h>
@@ -29,6 +27,42 @@ DWORD ProcessByImage(const wchar_t* image)
             found = entry.th32ProcessID;
     CloseHandle(snapshot);
     return found;
+}
+
+// GetGuiResources answers 0 under Wine. The handle table the process's PEB points to (as on
+// Windows) holds one entry per live GDI object, with a non-zero type.
+int GdiObjectCount(DWORD processId)
+{
+    struct HandleEntry {
+        UINT64 object;
+        ULONG owner;
+        USHORT unique;
+        UCHAR type;
+        UCHAR flags;
+        UINT64 user;
+    };
+    constexpr size_t kPebGdiTableOffset = 0xF8;
+    constexpr size_t kMaxHandles = 0x10000;
+    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId);
+    if (process == nullptr)
+        return -1;
+    PROCESS_BASIC_INFORMATION basic = {};
+    UINT64 table = 0;
+    std::vector<HandleEntry> entries(kMaxHandles);
+    const bool read =
+        NtQueryInformationProcess(process, ProcessBasicInformation, &basic, sizeof(basic), nullptr) == 0 &&
+        ReadProcessMemory(process, static_cast<BYTE*>(static_cast<void*>(basic.PebBaseAddress)) + kPebGdiTableOffset,
+                          &table, sizeof(table), nullptr) &&
+        table != 0 &&
+        ReadProcessMemory(process, reinterpret_cast<void*>(table), entries.data(),
+                          entries.size() * sizeof(HandleEntry), nullptr);
+    CloseHandle(process);
+    if (!read)
+        return -1;
+    int count = 0;
+    for (const HandleEntry& entry : entries)
+        count += entry.type != 0;
+    return count;
 }
 
 // GetProcessHandleCount answers 0 under Wine, but the system-wide handle list is real: one entry per
@@ -96,7 +130,7 @@ int wmain(int argc, wchar_t** argv)
         }
         CloseHandle(process);
     }
-    std::printf("gdi %d handles %d working_set_kib %lld private_kib %lld\n", UiDriver::GdiObjectCount(id),
+    std::printf("gdi %d handles %d working_set_kib %lld private_kib %lld\n", GdiObjectCount(id),
                 HandleCount(id), workingSet, privateBytes);
     return 0;
 }

@@ -3,29 +3,58 @@
 #include "BuildSettings.h"
 #include "res/resource.h"
 #include "tests/driver/SetupSession.h"
+#include "tests/driver/TestProcess.h"
 #include "tests/driver/UiDriver.h"
-#include "tests/driver/UrlRecorder.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
+#include <shlwapi.h>
 
 #include <algorithm>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 
 namespace {
 
 const COLORREF kBlue = RGB(0, 0, 255), kRed = RGB(255, 0, 0), kPurple = RGB(128, 0, 128);
 const std::string kOpened = std::string(MAKER_URL_TEXT) + "\n";
 
+// The shell's http open command points at one that appends what it is handed to a file, which the test reads.
 class Hyperlink : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        wchar_t temp[MAX_PATH] = {};
+        GetTempPathW(MAX_PATH, temp);
+        m_record = std::wstring(temp) + L"qss-url-record.txt";
+        DeleteFileW(m_record.c_str());
         UiDriver::MoveMouseTo(5, 700);
-        ASSERT_TRUE(m_recorder.Record() && m_setup.Open() && m_setup.ShowPage(IDD_ABOUT_PAGE));
+        ASSERT_TRUE(Record() && m_setup.Open() && m_setup.ShowPage(IDD_ABOUT_PAGE));
         m_link = GetDlgItem(m_setup.Page(), IDC_WEB_LINK);
         GetWindowRect(m_link, &m_rect);
         m_middle = {(m_rect.left + m_rect.right) / 2, (m_rect.top + m_rect.bottom) / 2};
+    }
+    // The shell puts the address in place of %1; echo writes the rest of its line as it stands.
+    bool Record() const { return SetCommand(L"cmd.exe /c echo %1>>" + TestProcess::Quoted(m_record)); }
+    static bool SetCommand(const std::wstring& command)
+    {
+        // Wine's shell reads URL handlers from the machine's classes, not the user's.
+        return SHSetValueW(HKEY_LOCAL_MACHINE, L"Software\\Classes\\http\\shell\\open\\command", nullptr, REG_SZ,
+                           command.c_str(), static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t))) == 0;
+    }
+    // What was recorded, one line per open, once it has that many lines (or after 10 s).
+    std::string Recorded(size_t lines) const
+    {
+        std::string text;
+        UiDriver::WaitFor(
+            [&] {
+                std::ifstream file(m_record.c_str());
+                text.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+                return static_cast<size_t>(std::count(text.begin(), text.end(), '\n')) >= lines;
+            },
+            10000);
+        return text;
     }
     // True once the link shows this colour and neither of the other two (within 2 s).
     bool ShowsOnly(COLORREF colour) const
@@ -60,7 +89,7 @@ protected:
         return m_setup.WaitForOtherWindow(L"#32768", nullptr, 5000);
     }
 
-    UrlRecorder m_recorder;
+    std::wstring m_record;
     SetupSession m_setup;
     HWND m_link = nullptr;
     RECT m_rect = {};
@@ -70,7 +99,7 @@ protected:
 TEST_F(Hyperlink, BlueAtFirstRedWhileHoveredUnchangedByAFailedOpenPurpleAfterAnOpenOncePerClickAndF1OpensTheHelpPage)
 {
     EXPECT_TRUE(ShowsOnly(kBlue));
-    ASSERT_TRUE(m_recorder.SetCommand(L"C:\\no\\such\\browser.exe %1"));
+    ASSERT_TRUE(SetCommand(L"C:\\no\\such\\browser.exe %1"));
     Enter();
     EXPECT_TRUE(ShowsOnly(kRed));
     UiDriver::ClickMouseAt(m_middle.x, m_middle.y);
@@ -83,24 +112,24 @@ TEST_F(Hyperlink, BlueAtFirstRedWhileHoveredUnchangedByAFailedOpenPurpleAfterAnO
     SendMessageTimeoutW(m_link, WM_NULL, 0, 0, SMTO_NORMAL, SetupSession::kTimeout, nullptr);
     Leave();
     EXPECT_TRUE(ShowsOnly(kBlue));
-    ASSERT_TRUE(m_recorder.Record());
+    ASSERT_TRUE(Record());
     Enter();
     UiDriver::ClickMouseAt(m_middle.x, m_middle.y);
-    EXPECT_EQ(m_recorder.Recorded(1), kOpened);
+    EXPECT_EQ(Recorded(1), kOpened);
     Leave();
     EXPECT_TRUE(ShowsOnly(kPurple));
     Enter();
     EXPECT_TRUE(ShowsOnly(kRed));
     // Apart by more than the double-click square, so that it is a click of its own.
     UiDriver::ClickMouseAt(m_middle.x + GetSystemMetrics(SM_CXDOUBLECLK) + 2, m_middle.y);
-    EXPECT_EQ(m_recorder.Recorded(2), kOpened + kOpened);
+    EXPECT_EQ(Recorded(2), kOpened + kOpened);
     Leave();
     EXPECT_TRUE(ShowsOnly(kPurple));
     EXPECT_FALSE(IsWindowVisible(GetDlgItem(m_setup.Sheet(), IDHELP))) << "help is a key, not a button";
     SetForegroundWindow(m_setup.Sheet());
     Sleep(300);
     UiDriver::PressKey(VK_F1);
-    EXPECT_EQ(m_recorder.Recorded(3), kOpened + kOpened + "http://www.zentrix.example/default.asp?Jump=Saver\n");
+    EXPECT_EQ(Recorded(3), kOpened + kOpened + "http://www.zentrix.example/default.asp?Jump=Saver\n");
 }
 
 TEST_F(Hyperlink, TheMenuOpensBesideTheLinkWithTheArrowShowsPropertiesAndCopiesTheAddressNotTheText)
@@ -125,8 +154,8 @@ TEST_F(Hyperlink, TheMenuOpensBesideTheLinkWithTheArrowShowsPropertiesAndCopiesT
     EXPECT_EQ(UiDriver::WindowText(GetDlgItem(page, IDC_LINK_TEXT)), UiDriver::WindowText(m_link));
     EXPECT_EQ(UiDriver::WindowText(GetDlgItem(page, IDC_LINK_URL)), MAKER_URL);
     EXPECT_FALSE(IsWindowVisible(GetDlgItem(sheet, SetupSession::kApplyButton)));
-    UiDriver::SaveScreenshot(sheet, L"link-properties.ppm");
-    ASSERT_TRUE(SetupSession::EndDialog(sheet, IDCANCEL));
+    SetupSession::CheckLayout(sheet, L"link-properties");
+    ASSERT_TRUE(m_setup.EndDialog(sheet, IDCANCEL));
     // Someone else's data first: the copy must not leave it beside the address.
     const UINT stale = RegisterClipboardFormatW(L"QssStaleFormat");
     ASSERT_TRUE(OpenClipboard(nullptr) && EmptyClipboard() && SetClipboardData(stale, GlobalAlloc(GMEM_MOVEABLE, 4)));
@@ -157,7 +186,7 @@ TEST_F(Hyperlink, InFrenchThePlatformPicksTheFrenchMenuAndPage)
     ASSERT_NE(sheet, nullptr);
     HWND page = PropSheet_GetCurrentPageHwnd(sheet);
     EXPECT_EQ(UiDriver::WindowText(GetDlgItem(page, IDC_LINK_ADDRESS_LABEL)), L"Adresse (URL):");
-    UiDriver::SaveScreenshot(sheet, L"link-properties-fr.ppm");
+    SetupSession::CheckLayout(page, L"link-properties-fr");
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 // service manager, with three probe services installed for the suite. Where Wine cannot go (an unreachable
 // server, the browse-for-computer dialog) the service seam and the browse seam stand in.
 #include "FakeServiceApi.h"
+#include "LocalMachine.h"
 #include "ProbeService.h"
 #include "config/ComputerBrowser.h"
 #include "res/resource.h"
@@ -13,7 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <memory>
+#include <deque>
 #include <set>
 
 namespace {
@@ -32,17 +33,15 @@ class ServicesPage : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        s_probes.emplace_back(new ProbeService(kRunningKey, kRunning));
-        s_probes.emplace_back(new ProbeService(kStoppedKey, kStopped));
-        s_probes.emplace_back(new ProbeService(kGammaKey, kGamma));
-        s_probes[0]->Start();
-        s_probes[2]->Start();
+        s_probes.emplace_back(kRunningKey, kRunning).Start();
+        s_probes.emplace_back(kStoppedKey, kStopped);
+        s_probes.emplace_back(kGammaKey, kGamma).Start();
     }
     static void TearDownTestSuite() { s_probes.clear(); }
     void SetUp() override
     {
-        ASSERT_TRUE(s_probes[1]->Installed() && s_probes[0]->WaitForState(SERVICE_RUNNING) &&
-                    s_probes[2]->WaitForState(SERVICE_RUNNING));
+        ASSERT_TRUE(s_probes[1].Installed() && s_probes[0].WaitForState(SERVICE_RUNNING) &&
+                    s_probes[2].WaitForState(SERVICE_RUNNING));
         DeleteSettings();
     }
     void TearDown() override
@@ -53,12 +52,6 @@ protected:
     bool OpenServicesTab() { return m_setup.Open() && (m_page = m_setup.ShowPage(IDD_SERVICES_PAGE)) != nullptr; }
     Rows PageRows() const { return SetupSession::Rows(GetDlgItem(m_page, IDC_SERVICE_LIST)); }
     bool Enabled(int id) const { return IsWindowEnabled(GetDlgItem(m_page, id)) != FALSE; }
-    // Ends the add dialog, once the page is done with what it handed back.
-    bool CloseAddDialog(HWND dialog, int button) const
-    {
-        return SetupSession::EndDialog(dialog, button) &&
-               SendMessageTimeoutW(m_page, WM_NULL, 0, 0, SMTO_NORMAL, SetupSession::kTimeout, nullptr);
-    }
     static void ExpectStored(const Names& servers, const Names& services)
     {
         const StoredList storedServers = ReadStoredList(L"SavedServers");
@@ -68,23 +61,22 @@ protected:
         EXPECT_EQ(storedServices.entries, services);
     }
 
-    static std::vector<std::unique_ptr<ProbeService>> s_probes;
+    static std::deque<ProbeService> s_probes;
     // Unscripted, it passes every call to the platform; it outlives the sheet that calls through it.
-    std::vector<std::wstring> m_machines;
     FakeServiceApi m_fake;
     SetupSession m_setup;
     HWND m_page = nullptr;
 };
 
-std::vector<std::unique_ptr<ProbeService>> ServicesPage::s_probes;
+std::deque<ProbeService> ServicesPage::s_probes;
 
 TEST_F(ServicesPage, NothingSavedListsActiveServicesAddListsEveryOneSortedAndOkStoresTheActiveOnes)
 {
     ASSERT_TRUE(OpenServicesTab());
-    const std::wstring computer = ComputerName();
+    const std::wstring computer = LocalMachine::Name();
     Rows expected;
     Names keys;
-    for (const ServiceEntry& service : LocalServices(SERVICE_WIN32, SERVICE_ACTIVE)) {
+    for (const LocalMachine::Service& service : LocalMachine::Services(SERVICE_WIN32, SERVICE_ACTIVE)) {
         expected.emplace_back(computer, service.display);
         keys.push_back(service.key);
     }
@@ -95,7 +87,7 @@ TEST_F(ServicesPage, NothingSavedListsActiveServicesAddListsEveryOneSortedAndOkS
     HWND list = GetDlgItem(dialog, IDC_AVAILABLE_LIST);
     EXPECT_EQ(UiDriver::WindowText(GetDlgItem(dialog, IDC_SERVER_EDIT)), computer);
     std::multiset<std::pair<std::wstring, bool>> all;
-    for (const ServiceEntry& service : LocalServices(SERVICE_WIN32, SERVICE_STATE_ALL))
+    for (const LocalMachine::Service& service : LocalMachine::Services(SERVICE_WIN32, SERVICE_STATE_ALL))
         all.emplace(service.display, false);
     auto items = SetupSession::ListItems(list);
     EXPECT_EQ((std::multiset<std::pair<std::wstring, bool>>(items.begin(), items.end())), all);
@@ -110,10 +102,10 @@ TEST_F(ServicesPage, NothingSavedListsActiveServicesAddListsEveryOneSortedAndOkS
     const std::set<std::pair<std::wstring, bool>> shown(items.begin(), items.end());
     for (const auto& probe : {std::make_pair(kRunning, true), {kStopped, false}, {kGamma, true}})
         EXPECT_EQ(shown.count(probe), 1u) << probe.first.c_str();
-    ASSERT_TRUE(CloseAddDialog(dialog, IDCANCEL));
+    ASSERT_TRUE(m_setup.EndDialog(dialog, IDCANCEL));
     EXPECT_EQ(PageRows(), expected);
     EXPECT_FALSE(m_setup.ApplyEnabled()) << "a cancelled add marked the page modified";
-    ASSERT_TRUE(CloseAddDialog(m_setup.OpenDialog(IDC_ADD, L"Services"), IDOK));
+    ASSERT_TRUE(m_setup.EndDialog(m_setup.OpenDialog(IDC_ADD, L"Services"), IDOK));
     EXPECT_EQ(PageRows(), expected);
     EXPECT_TRUE(m_setup.ApplyEnabled());
     EXPECT_TRUE(m_setup.Close(IDOK));
@@ -185,29 +177,23 @@ BOOL ChooseComputer(HWND, CString& computerName)
 
 TEST_F(ServicesPage, PairsOfAnUnreachableServerStayAndAddingFromABrowsedComputerSkipsExactDuplicatesOnly)
 {
-    m_fake.openSCManager = [this](LPCWSTR machine, LPCWSTR database, DWORD access) -> SC_HANDLE {
-        m_machines.push_back(machine != nullptr ? machine : L"");
-        if (machine == nullptr || lstrcmpiW(machine, kUnreachable) != 0)
-            return RealServiceApi().openSCManager(machine, database, access);
-        SetLastError(RPC_S_SERVER_UNAVAILABLE);
-        return nullptr;
-    };
+    m_fake.unreachable = kUnreachable;
     CurrentComputerBrowser() = &ChooseComputer;
-    ProbeService gone(L"QvCfgGone", L"Quorvane Probe Gone");
+    ProbeService& gone = s_probes.emplace_back(L"QvCfgGone", L"Quorvane Probe Gone");
     ASSERT_TRUE(gone.Installed());
-    const std::wstring computer = ComputerName(), other = L"ELSEWHERE";
+    const std::wstring computer = LocalMachine::Name(), other = L"ELSEWHERE";
     // A failed lookup keeps its key name as well as a pair of the server that cannot be reached; the last server
     // has no service to pair with.
     SaveLists({other, L"elsewhere", kUnreachable, computer, L"UNPAIRED"},
               {kStoppedKey, kRunningKey, L"QvOnlyThere", L"QvNoSuch"});
     ASSERT_TRUE(OpenServicesTab());
     EXPECT_EQ(PageRows(), (Rows{{other, kStopped}, {L"elsewhere", kRunning}, {kUnreachable, L""}, {computer, L""}}));
-    EXPECT_NE(std::find(m_machines.begin(), m_machines.end(), kUnreachable), m_machines.end());
+    EXPECT_NE(std::find(m_fake.machines.begin(), m_fake.machines.end(), kUnreachable), m_fake.machines.end());
     HWND dialog = m_setup.OpenDialog(IDC_ADD, L"Services");
     ASSERT_NE(dialog, nullptr);
     const auto browse = [&](const wchar_t* chosen) {
         g_chosenComputer = chosen;
-        m_machines.clear();
+        m_fake.machines.clear();
         UiDriver::PressButton(dialog, IDC_BROWSE_SERVER);
         return UiDriver::WindowText(GetDlgItem(dialog, IDC_SERVER_EDIT));
     };
@@ -220,14 +206,14 @@ TEST_F(ServicesPage, PairsOfAnUnreachableServerStayAndAddingFromABrowsedComputer
     EXPECT_TRUE(SetupSession::ListItems(list).empty());
     // Wine opens its own manager for any name, so the other computer lists the same services.
     EXPECT_EQ(browse(other.c_str()), other);
-    EXPECT_EQ(m_machines, Names{other});
+    EXPECT_EQ(m_fake.machines, Names{other});
     const auto refilled = SetupSession::ListItems(list);
     EXPECT_EQ(refilled.size(), all.size());
     EXPECT_TRUE(std::none_of(refilled.begin(), refilled.end(), [](const auto& item) { return item.second; }));
     for (size_t i = 0; i < refilled.size(); ++i)
         if (std::set<std::wstring>{kRunning, kStopped, kGamma, L"Quorvane Probe Gone"}.count(refilled[i].first))
             SendMessageW(list, LB_SETSEL, TRUE, static_cast<LPARAM>(i));
-    ASSERT_TRUE(CloseAddDialog(dialog, IDOK));
+    ASSERT_TRUE(m_setup.EndDialog(dialog, IDOK));
     // New pairs go in at their indices among the chosen; the pair that differs only in the server's letter case
     // is new, the exact one is not.
     EXPECT_EQ(PageRows(), (Rows{{other, kRunning},

@@ -1,10 +1,12 @@
+#include "FakeServiceApi.h"
+#include "LocalMachine.h"
 #include "ProbeService.h"
 #include "display/CMonitoredList.h"
 #include "tests/driver/TestRegistry.h"
-#include "tests/monitor/FakeServiceApi.h"
 
 #include <gtest/gtest.h>
 
+#include <deque>
 #include <optional>
 #include <string>
 #include <tuple>
@@ -55,7 +57,7 @@ const Case kCases[] = {
 
 std::wstring Name(std::wstring text)
 {
-    std::wstring computer = TestRegistry::ComputerName();
+    std::wstring computer = LocalMachine::Name();
     if (text.find(L'#') != std::wstring::npos)
         CharLowerBuffW(computer.data(), static_cast<DWORD>(computer.size()));
     const size_t at = text.find_first_of(L"@#");
@@ -74,29 +76,22 @@ class MonitoredList : public ::testing::TestWithParam<Case> {};
 TEST_P(MonitoredList, SavedPairsGiveTheirEntriesThroughOneManagerAServer)
 {
     // Real probe services, one running and one stopped, removed when the program ends.
-    static ProbeService alpha(kA, L"Quorvane list alpha"), beta(kB, L"Quorvane list beta");
-    static const bool ready = beta.Installed() && alpha.Start();
+    static std::deque<ProbeService> probes;
+    static const bool ready =
+        probes.emplace_back(kB, L"Quorvane list beta").Installed() && probes.emplace_back(kA, L"Quorvane list alpha").Start();
     ASSERT_TRUE(ready);
     const Case &c = GetParam();
     SCOPED_TRACE(c.what);
     TestRegistry::DeleteSettings();
     TestRegistry::SaveLists(Names(c.servers), Names(c.services));
-    std::vector<std::wstring> managers;
     FakeServiceApi seam;
+    seam.unreachable = kUnreachable;
     seam.fault = [&c](Call call, HANDLE) { return c.fails == call ? DWORD{ERROR_ACCESS_DENIED} : 0; };
-    seam.openSCManager = [&managers](LPCWSTR machine, LPCWSTR database, DWORD access) {
-        managers.push_back(machine != nullptr ? machine : L"");
-        if (machine != nullptr && managers.back() == kUnreachable) {
-            SetLastError(RPC_S_SERVER_UNAVAILABLE);
-            return SC_HANDLE{};
-        }
-        return RealServiceApi().openSCManager(machine, database, access);
-    };
 
     std::vector<Entry> expected;
     for (const auto &[server, service, local] : c.entries)
         if (service == L"*")
-            for (const auto &active : TestRegistry::LocalServices(SERVICE_WIN32, SERVICE_ACTIVE))
+            for (const auto &active : LocalMachine::Services(SERVICE_WIN32, SERVICE_ACTIVE))
                 expected.emplace_back(Name(server), active.key, local);
         else
             expected.emplace_back(Name(server), service, local);
@@ -108,8 +103,8 @@ TEST_P(MonitoredList, SavedPairsGiveTheirEntriesThroughOneManagerAServer)
         entries.emplace_back(std::wstring(list.GetAt(i)->m_server), std::wstring(list.GetAt(i)->GetServiceName()),
                              list.GetAt(i)->m_local != FALSE);
     EXPECT_EQ(entries, expected);
-    EXPECT_EQ(managers, Names(c.managers));
-    EXPECT_EQ(seam.managerHandlesClosed, seam.managersOpened) << "managers are closed after the build";
+    EXPECT_EQ(seam.machines, Names(c.managers));
+    EXPECT_TRUE(seam.openManagers.empty() && seam.strayCloses == 0) << "managers are closed once after the build";
     TestRegistry::DeleteSettings();
 }
 

@@ -1,8 +1,12 @@
 #include "tests/driver/SetupSession.h"
 
+#include "tests/driver/TestProcess.h"
 #include "tests/driver/UiDriver.h"
 
+#include <gtest/gtest.h>
 #include <windowsx.h>
+
+#include <cstdio>
 
 bool SetupSession::Open()
 {
@@ -62,10 +66,11 @@ HWND SetupSession::WaitForOtherWindow(LPCWSTR className, LPCWSTR caption, DWORD 
     return UiDriver::WaitForWindow(GetCurrentProcessId(), className, caption, timeoutMs, m_sheet);
 }
 
-bool SetupSession::EndDialog(HWND dialog, int button)
+bool SetupSession::EndDialog(HWND dialog, int button) const
 {
     UiDriver::ClickButton(dialog, button);
-    return UiDriver::WaitFor([dialog] { return !IsWindow(dialog); }, kTimeout);
+    return UiDriver::WaitFor([dialog] { return !IsWindow(dialog); }, kTimeout) &&
+           SendMessageTimeoutW(Page(), WM_NULL, 0, 0, SMTO_NORMAL, kTimeout, nullptr);
 }
 
 std::vector<std::pair<std::wstring, std::wstring>> SetupSession::Rows(HWND list)
@@ -89,4 +94,43 @@ std::vector<std::pair<std::wstring, bool>> SetupSession::ListItems(HWND listBox)
         items.emplace_back(text, ListBox_GetSel(listBox, i) > 0);
     }
     return items;
+}
+
+void SetupSession::CheckLayout(HWND window, const std::wstring& name)
+{
+    RECT area;
+    GetWindowRect(window, &area);
+    const std::wstring directory = TestProcess::PathFromEnvironment("QSS_OUT");
+    CreateDirectoryW(directory.c_str(), nullptr);
+    FILE* out = _wfopen((directory + L"\\" + name + L".ppm").c_str(), L"wb");
+    ASSERT_NE(out, nullptr) << "no picture of " << name.c_str();
+    // Red, green and blue of each pixel, row by row from the top.
+    std::fprintf(out, "P6\n%ld %ld\n255\n", area.right - area.left, area.bottom - area.top);
+    for (COLORREF c : UiDriver::CaptureScreen(area)) {
+        const unsigned char rgb[3] = {GetRValue(c), GetGValue(c), GetBValue(c)};
+        std::fwrite(rgb, 1, 3, out);
+    }
+    std::fclose(out);
+    for (HWND child = GetWindow(window, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+        wchar_t className[32] = {};
+        GetClassNameW(child, className, 32);
+        const std::wstring text = UiDriver::WindowText(child), kind = className;
+        const LONG type = GetWindowLongW(child, GWL_STYLE) & BS_TYPEMASK;
+        if (text.empty() || (kind != L"Static" && kind != L"Button") || !IsWindowVisible(child))
+            continue;
+        RECT needed = {0, 0, 0, 0}, client;
+        HDC dc = GetDC(child);
+        SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(child, WM_GETFONT, 0, 0)));
+        DrawTextW(dc, text.c_str(), -1, &needed, DT_CALCRECT | DT_SINGLELINE);
+        ReleaseDC(child, dc);
+        GetClientRect(child, &client);
+        // Room the control itself takes beside its text.
+        const bool check = type == BS_AUTORADIOBUTTON || type == BS_RADIOBUTTON || type == BS_AUTOCHECKBOX;
+        const LONG frame = kind == L"Static"     ? 0
+                           : check               ? GetSystemMetrics(SM_CXMENUCHECK) + 4
+                           : type == BS_GROUPBOX ? 16
+                                                 : 8;
+        EXPECT_LE(needed.right + frame, client.right) << name.c_str() << ": \"" << std::string(text.begin(), text.end());
+        EXPECT_LE(needed.bottom, client.bottom) << name.c_str();
+    }
 }

@@ -43,11 +43,15 @@ public:
     // A visible top-level window of this program other than the sheet, once it shows.
     HWND WaitForOtherWindow(LPCWSTR className, LPCWSTR caption, DWORD timeoutMs = kTimeout) const;
 
-    // Presses a button of a dialog (posted, as a click) and waits until the dialog is gone.
-    static bool EndDialog(HWND dialog, int button);
+    // Presses a button of a dialog (posted, as a click) and waits until the dialog is gone and the page in front
+    // is done with what it handed back.
+    bool EndDialog(HWND dialog, int button) const;
     // A list view's rows (first and second column), and a list box's entries with their selection.
     static std::vector<std::pair<std::wstring, std::wstring>> Rows(HWND list);
     static std::vector<std::pair<std::wstring, bool>> ListItems(HWND listBox);
+    // Saves the window's picture for the docs (a binary PPM under QSS_OUT) and checks that the text of each of its
+    // labels and buttons fits its rectangle in the control's font.
+    static void CheckLayout(HWND window, const std::wstring& name);
 
 private:
     static DWORD WINAPI RunSheet(void* session);

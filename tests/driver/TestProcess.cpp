@@ -1,5 +1,17 @@
 #include "tests/driver/TestProcess.h"
 
+#include <cstdlib>
+
+std::wstring TestProcess::PathFromEnvironment(const char* variable)
+{
+    // Wine's Z: drive sees the Linux side's root.
+    const char* value = std::getenv(variable);
+    std::wstring path = value ? L"Z:" : L"";
+    for (const char* p = value; p != nullptr && *p; ++p)
+        path += *p == '/' ? L'\\' : static_cast<wchar_t>(static_cast<unsigned char>(*p));
+    return path;
+}
+
 TestProcess::~TestProcess()
 {
     Kill();
@@ -15,21 +27,13 @@ bool TestProcess::Start(const std::wstring& commandLine)
     return CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &m_info) != 0;
 }
 
-bool TestProcess::WaitForExit(DWORD timeoutMs, DWORD* exitCode)
-{
-    if (m_info.hProcess == nullptr || WaitForSingleObject(m_info.hProcess, timeoutMs) != WAIT_OBJECT_0) {
-        Kill();
-        return false;
-    }
-    if (exitCode)
-        GetExitCodeProcess(m_info.hProcess, exitCode);
-    return true;
-}
-
 bool TestProcess::EndsCleanly(DWORD timeoutMs)
 {
     DWORD code = 99;
-    return WaitForExit(timeoutMs, &code) && code == 0;
+    const bool ended = m_info.hProcess != nullptr && WaitForSingleObject(m_info.hProcess, timeoutMs) == WAIT_OBJECT_0 &&
+                       GetExitCodeProcess(m_info.hProcess, &code);
+    Kill();
+    return ended && code == 0;
 }
 
 bool TestProcess::IsRunning() const

@@ -14,19 +14,26 @@ public:
     TestProcess(const TestProcess&) = delete;
     TestProcess& operator=(const TestProcess&) = delete;
 
+    // The Windows path of the file named by an environment variable the test set-up (CTest) provides.
+    static std::wstring PathFromEnvironment(const char* variable);
+    static std::wstring Quoted(const std::wstring& text) { return L"\"" + text + L"\""; }
+    // The built saver (QSS_SCR) with these arguments.
+    static std::wstring SaverCommand(const std::wstring& arguments)
+    {
+        return Quoted(PathFromEnvironment("QSS_SCR")) + L" " + arguments;
+    }
+
     bool Start(const std::wstring& commandLine);
     HWND WaitForWindow(LPCWSTR className, LPCWSTR caption, DWORD timeoutMs) const
     {
         return UiDriver::WaitForWindow(m_info.dwProcessId, className, caption, timeoutMs);
     }
-    // True when the process ended within the time; otherwise it is killed and false returned.
-    bool WaitForExit(DWORD timeoutMs, DWORD* exitCode = nullptr);
-    // True when the process ended within the time with exit code 0.
+    // True when the process ended within the time with exit code 0; it is killed otherwise.
     bool EndsCleanly(DWORD timeoutMs);
     bool IsRunning() const;
-    void Kill();
-    DWORD Id() const { return m_info.dwProcessId; }
 
 private:
+    void Kill();
+
     PROCESS_INFORMATION m_info = {};
 };

@@ -1,6 +1,5 @@
 #include "tests/driver/TestRegistry.h"
 
-#include "settings/CSaverSettings.h"
 #include "settings/RegistryFormat.h"
 
 #include <shlwapi.h>
@@ -11,42 +10,16 @@ namespace TestRegistry {
 
 namespace {
 
-CString KeyOrSettings(LPCWSTR key)
+LPCWSTR KeyOrSettings(LPCWSTR key)
 {
-    return key != nullptr ? CString(key) : CSaverSettings::KeyPath();
+    return key != nullptr ? key : kSettingsKey;
 }
 
 } // namespace
 
-std::wstring ComputerName()
-{
-    wchar_t name[MAX_COMPUTERNAME_LENGTH + 1] = {};
-    DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
-    GetComputerNameW(name, &size);
-    return name;
-}
-
-std::vector<ServiceEntry> LocalServices(DWORD type, DWORD state)
-{
-    std::vector<ServiceEntry> services;
-    SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ENUMERATE_SERVICE);
-    if (manager == nullptr)
-        return services;
-    std::vector<BYTE> buffer(0x40000);
-    DWORD needed = 0, count = 0, resume = 0;
-    if (EnumServicesStatusW(manager, type, state, reinterpret_cast<LPENUM_SERVICE_STATUSW>(buffer.data()),
-                            static_cast<DWORD>(buffer.size()), &needed, &count, &resume)) {
-        const auto* records = reinterpret_cast<const ENUM_SERVICE_STATUSW*>(buffer.data());
-        for (DWORD i = 0; i < count; ++i)
-            services.push_back({records[i].lpServiceName, records[i].lpDisplayName});
-    }
-    CloseServiceHandle(manager);
-    return services;
-}
-
 void DeleteSettings()
 {
-    SHDeleteKeyW(HKEY_CURRENT_USER, CSaverSettings::KeyPath());
+    SHDeleteKeyW(HKEY_CURRENT_USER, kSettingsKey);
 }
 
 bool Set(LPCWSTR name, DWORD type, const void* data, size_t size, LPCWSTR key, HKEY root)
@@ -60,16 +33,21 @@ bool Set(LPCWSTR name, DWORD type, const void* data, size_t size, LPCWSTR key, H
     return set;
 }
 
+bool Set(LPCWSTR name, DWORD type, const std::vector<BYTE>& bytes)
+{
+    return Set(name, type, bytes.data(), bytes.size());
+}
+
 bool SetDword(LPCWSTR name, DWORD value)
 {
     return Set(name, REG_DWORD, &value, sizeof(value));
 }
 
-void SaveRawList(LPCWSTR name, const std::wstring& characters, DWORD type, bool strayByte)
+std::vector<BYTE> Units(const std::wstring& units, size_t stray)
 {
-    std::vector<BYTE> bytes(characters.size() * sizeof(wchar_t) + (strayByte ? 1 : 0), 0x41);
-    std::memcpy(bytes.data(), characters.data(), characters.size() * sizeof(wchar_t));
-    Set(name, type, bytes.data(), bytes.size());
+    std::vector<BYTE> bytes(units.size() * sizeof(wchar_t) + stray, 0x41);
+    std::memcpy(bytes.data(), units.data(), units.size() * sizeof(wchar_t));
+    return bytes;
 }
 
 void SaveLists(const std::vector<std::wstring>& servers, const std::vector<std::wstring>& services)
@@ -79,7 +57,7 @@ void SaveLists(const std::vector<std::wstring>& servers, const std::vector<std::
         std::wstring characters;
         for (const std::wstring& entry : entries)
             characters += entry + L'\0';
-        SaveRawList(name, characters + L'\0');
+        Set(name, REG_MULTI_SZ, Units(characters + L'\0'));
     }
 }
 

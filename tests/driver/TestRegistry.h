@@ -6,9 +6,12 @@
 #include <string>
 #include <vector>
 
-// The settings key and the service manager as a test sets them up and reads them back: the one
-// place the tests touch the registry and list services. Set and Get take another key when given one.
+// The settings key as a test sets it up and reads it back: the one place the tests touch the registry. Set and
+// Get take another key when given one.
 namespace TestRegistry {
+
+// Where the saver, the sheet and the uninstaller keep the settings; a change there loses every user's settings.
+constexpr const wchar_t* kSettingsKey = L"Software\\Zentrix\\ScreenSaver\\Quorvane Screen Saver";
 
 struct Value {
     bool present = false;
@@ -28,23 +31,15 @@ struct StoredList {
     std::vector<std::wstring> entries;
 };
 
-struct ServiceEntry {
-    std::wstring key;
-    std::wstring display;
-};
-
-std::wstring ComputerName();
-// Records in the manager's order.
-std::vector<ServiceEntry> LocalServices(DWORD type, DWORD state);
-
 void DeleteSettings();
 // A settings value of any type and size, as a hand-edited registry may hold it.
 bool Set(LPCWSTR name, DWORD type, const void* data, size_t size, LPCWSTR key = nullptr,
          HKEY root = HKEY_CURRENT_USER);
+bool Set(LPCWSTR name, DWORD type, const std::vector<BYTE>& bytes);
 bool SetDword(LPCWSTR name, DWORD value);
+// The UTF-16 units as given, NULs included, then stray bytes, which make an odd size.
+std::vector<BYTE> Units(const std::wstring& units, size_t stray = 0);
 void SaveLists(const std::vector<std::wstring>& servers, const std::vector<std::wstring>& services);
-// The characters as given, embedded NULs included; a stray byte after them makes the size odd.
-void SaveRawList(LPCWSTR name, const std::wstring& characters, DWORD type = REG_MULTI_SZ, bool strayByte = false);
 
 // The value by its name exactly as stored.
 Value Get(LPCWSTR name, LPCWSTR key = nullptr, HKEY root = HKEY_CURRENT_USER);

@@ -1,26 +1,8 @@
 #include "tests/driver/UiDriver.h"
 
-#include <winternl.h>
-
-#include <cstdio>
-#include <cstdlib>
+#include <set>
 
 namespace UiDriver {
-
-std::wstring PathFromEnvironment(const char* variable)
-{
-    // Wine's Z: drive sees the Linux side's root.
-    const char* value = std::getenv(variable);
-    std::wstring path = value ? L"Z:" : L"";
-    for (const char* p = value; p != nullptr && *p; ++p)
-        path += *p == '/' ? L'\\' : static_cast<wchar_t>(static_cast<unsigned char>(*p));
-    return path;
-}
-
-std::wstring Quoted(const std::wstring& text)
-{
-    return L"\"" + text + L"\"";
-}
 
 std::wstring WindowText(HWND window)
 {
@@ -96,11 +78,22 @@ void MoveMouseTo(int x, int y)
     SendInput(1, &input, sizeof(INPUT));
 }
 
-void ClickMouseAt(int x, int y, bool right)
+void ClickMouseAt(int x, int y)
 {
-    INPUT inputs[2] = {MouseInput(x, y, right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN),
-                       MouseInput(x, y, right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP)};
+    INPUT inputs[2] = {MouseInput(x, y, MOUSEEVENTF_LEFTDOWN), MouseInput(x, y, MOUSEEVENTF_LEFTUP)};
     SendInput(2, inputs, sizeof(INPUT));
+}
+
+bool PumpMessages(UINT held)
+{
+    bool came = false;
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+        if (msg.message == held)
+            came = true;
+        else
+            DispatchMessageW(&msg);
+    return came;
 }
 
 std::vector<COLORREF> CaptureScreen(const RECT& area)
@@ -130,60 +123,11 @@ std::vector<COLORREF> CaptureScreen(const RECT& area)
     return pixels;
 }
 
-bool SaveScreenshot(HWND window, const std::wstring& fileName)
+bool IntroColoursAround(POINT middle)
 {
-    RECT area;
-    GetWindowRect(window, &area);
-    const std::wstring directory = PathFromEnvironment("QSS_OUT");
-    if (directory.empty())
-        return false;
-    CreateDirectoryW(directory.c_str(), nullptr);
-    FILE* out = _wfopen((directory + L"\\" + fileName).c_str(), L"wb");
-    if (out == nullptr)
-        return false;
-    // A binary PPM: a short header, then red, green and blue of each pixel, row by row from the top.
-    std::fprintf(out, "P6\n%ld %ld\n255\n", area.right - area.left, area.bottom - area.top);
-    for (COLORREF c : CaptureScreen(area)) {
-        const unsigned char rgb[3] = {GetRValue(c), GetGValue(c), GetBValue(c)};
-        std::fwrite(rgb, 1, 3, out);
-    }
-    return std::fclose(out) == 0;
-}
-
-// GetGuiResources answers 0 under Wine. The handle table the process's PEB points to (as on
-// Windows) holds one entry per live GDI object, with a non-zero type.
-int GdiObjectCount(DWORD processId)
-{
-    struct HandleEntry {
-        UINT64 object;
-        ULONG owner;
-        USHORT unique;
-        UCHAR type;
-        UCHAR flags;
-        UINT64 user;
-    };
-    constexpr size_t kPebGdiTableOffset = 0xF8;
-    constexpr size_t kMaxHandles = 0x10000;
-    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId);
-    if (process == nullptr)
-        return -1;
-    PROCESS_BASIC_INFORMATION basic = {};
-    UINT64 table = 0;
-    std::vector<HandleEntry> entries(kMaxHandles);
-    const bool read =
-        NtQueryInformationProcess(process, ProcessBasicInformation, &basic, sizeof(basic), nullptr) == 0 &&
-        ReadProcessMemory(process, static_cast<BYTE*>(static_cast<void*>(basic.PebBaseAddress)) + kPebGdiTableOffset,
-                          &table, sizeof(table), nullptr) &&
-        table != 0 &&
-        ReadProcessMemory(process, reinterpret_cast<void*>(table), entries.data(),
-                          entries.size() * sizeof(HandleEntry), nullptr);
-    CloseHandle(process);
-    if (!read)
-        return -1;
-    int count = 0;
-    for (const HandleEntry& entry : entries)
-        count += entry.type != 0;
-    return count;
+    const std::vector<COLORREF> pixels =
+        CaptureScreen(RECT{middle.x - 60, middle.y - 60, middle.x + 60, middle.y + 60});
+    return std::set<COLORREF>(pixels.begin(), pixels.end()).size() > 8;
 }
 
 }

@@ -9,10 +9,6 @@
 // Small helpers for driving and reading windows, the screen and processes from a test.
 namespace UiDriver {
 
-// The Windows path of the file named by an environment variable the test set-up (CTest) provides.
-std::wstring PathFromEnvironment(const char* variable);
-std::wstring Quoted(const std::wstring& text);
-
 std::wstring WindowText(HWND window);
 // Asks until the predicate holds or the time is up; its last answer.
 bool WaitFor(const std::function<bool()>& predicate, DWORD timeoutMs, DWORD stepMs = 50);
@@ -26,14 +22,15 @@ void PressButton(HWND dialog, int id);
 
 void PressKey(WORD virtualKey);
 void MoveMouseTo(int x, int y);
-void ClickMouseAt(int x, int y, bool right = false);
+void ClickMouseAt(int x, int y);
+
+// Hands this thread's windows their queued messages but the held one (a saver frame here asks for its end by
+// posting WM_CLOSE, which is only reported, so the frame stays for the next input); true when it came.
+bool PumpMessages(UINT held = WM_CLOSE);
 
 // The screen's pixels in the rectangle, row by row, as COLORREF values.
 std::vector<COLORREF> CaptureScreen(const RECT& area);
-// Writes the window's rectangle of the screen as a binary PPM picture under the test output directory (QSS_OUT).
-bool SaveScreenshot(HWND window, const std::wstring& fileName);
-
-// Live GDI objects of another process, or -1 when its handle table cannot be read.
-int GdiObjectCount(DWORD processId);
+// More than eight colours in the 120-pixel square round the point: the intro, which nothing else a saver shows has.
+bool IntroColoursAround(POINT middle);
 
 }

@@ -2,6 +2,7 @@
 #include "app/MonitorLayout.h"
 #include "framework/CWinApp.h"
 #include "framework/CWnd.h"
+#include "tests/driver/UiDriver.h"
 
 #include <gtest/gtest.h>
 
@@ -59,6 +60,8 @@ public:
 class ProbeWindow : public CWnd {
 public:
     ProbeWindow(std::wstring *log, int createResult) : m_log(log), m_createResult(createResult) {}
+    // Where the system command's handler sends a message of its own.
+    HWND nested = nullptr;
     ~ProbeWindow() override { *m_log += L"deleted;"; }
 
     BOOL Create()
@@ -93,6 +96,14 @@ protected:
         DestroyWindow();
         Default();
     }
+    // A message sent to this window or another one of the framework comes before the default processing, which
+    // must still get this one: SC_CLOSE closes.
+    void OnSysCommand(UINT id, LPARAM lParam) override
+    {
+        ::SendMessageW(nested, WM_NULL, 0, 0);
+        CWnd::OnSysCommand(id, lParam);
+    }
+
     void PostNcDestroy() override { delete this; }
 
 private:
@@ -103,12 +114,7 @@ private:
 // Runs the thread's messages until WM_QUIT or the timeout; true when WM_QUIT came.
 bool PumpUntilQuit(DWORD timeoutMs)
 {
-    const UINT_PTR timeout = SetTimer(nullptr, 0, timeoutMs, nullptr);
-    MSG msg;
-    while (GetMessageW(&msg, nullptr, 0, 0) && !(msg.message == WM_TIMER && msg.wParam == timeout))
-        DispatchMessageW(&msg);
-    KillTimer(nullptr, timeout);
-    return msg.message == WM_QUIT;
+    return UiDriver::WaitFor([] { return UiDriver::PumpMessages(WM_QUIT); }, timeoutMs, 10);
 }
 
 TEST(Window, NothingTouchesAWindowObjectOnceItHasDeletedItself)
@@ -123,24 +129,30 @@ TEST(Window, NothingTouchesAWindowObjectOnceItHasDeletedItself)
     EXPECT_FALSE(
         (new Guarded<ProbeWindow>(&unnamed, 0))->CreateEx(0, nullptr, L"", WS_POPUP, 0, 0, 9, 9, nullptr, nullptr));
     EXPECT_EQ(unnamed, L"deleted;");
-    // Destroyed by WM_CLOSE's default processing, by DestroyWindow inside a key handler, and, as the
-    // main window, ending the message loop; each time WM_DESTROY handles a message of its own.
-    const UINT messages[] = {WM_CLOSE, WM_KEYDOWN, WM_CLOSE};
-    for (int i = 0; i < 3; ++i) {
+    // Destroyed by WM_CLOSE's default processing, by DestroyWindow inside a key handler, as the main window,
+    // ending the message loop, and by SC_CLOSE's default processing after a nested message to the window itself
+    // and to another; each time WM_DESTROY handles a message of its own.
+    const UINT messages[] = {WM_CLOSE, WM_KEYDOWN, WM_CLOSE, WM_SYSCOMMAND, WM_SYSCOMMAND};
+    std::wstring otherLog;
+    auto *other = new ProbeWindow(&otherLog, 0);
+    ASSERT_TRUE(other->Create());
+    for (int i = 0; i < 5; ++i) {
         CWinApp app;
         std::wstring log;
         auto *window = new Guarded<ProbeWindow>(&log, 0);
         ASSERT_TRUE(window->Create());
         const HWND handle = window->GetSafeHwnd();
+        window->nested = i == 3 ? handle : other->GetSafeHwnd();
         if (i == 2)
             app.m_pMainWnd = window;
-        SendMessageW(handle, messages[i], 0, 0);
+        SendMessageW(handle, messages[i], SC_CLOSE, 0);
         EXPECT_EQ(log, L"create;destroy;timer9;deleted;");
         EXPECT_FALSE(IsWindow(handle));
         EXPECT_EQ(PumpUntilQuit(i == 2 ? 5000 : 100), i == 2) << "only the main window's end quits";
         EXPECT_EQ(app.m_pMainWnd, nullptr);
     }
     EXPECT_EQ(g_lateTouches, 0) << "a window object was touched after it deleted itself";
+    ::DestroyWindow(other->GetSafeHwnd());
 
     // The full-screen saver, ended by a key as a user ends it.
     g_lateTouches = 0;

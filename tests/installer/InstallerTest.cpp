@@ -1,7 +1,6 @@
 // The installer under Wine: silent install, a second install over the first, silent uninstall.
 #include "tests/driver/TestProcess.h"
 #include "tests/driver/TestRegistry.h"
-#include "tests/driver/UiDriver.h"
 
 #include <gtest/gtest.h>
 #include <shlwapi.h>
@@ -15,7 +14,6 @@ namespace {
 using namespace TestRegistry;
 
 const wchar_t* const kDesktop = L"Control Panel\\Desktop";
-const wchar_t* const kSettingsKey = L"Software\\Zentrix\\ScreenSaver\\Quorvane Screen Saver";
 const wchar_t* const kUninstallKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\QuorvaneScreenSaver";
 const wchar_t kPrevious[] = L"C:\\windows\\system32\\previous.scr";
 
@@ -41,13 +39,13 @@ std::wstring InstalledSaver()
 
 TEST(Installer, InstallsIntoTheSystemFolderAndUninstallPutsEverythingBack)
 {
-    const std::wstring setup = UiDriver::PathFromEnvironment("QSS_SETUP");
+    const std::wstring setup = TestProcess::PathFromEnvironment("QSS_SETUP");
     ASSERT_TRUE(PathFileExistsW(setup.c_str())) << "the installer is built by the scripts";
     ASSERT_TRUE(Set(L"SCRNSAVE.EXE", REG_SZ, kPrevious, sizeof(kPrevious), kDesktop));
-    ASSERT_TRUE(Set(L"Probe", REG_SZ, L"kept until uninstall", sizeof(L"kept until uninstall"), kSettingsKey));
+    ASSERT_TRUE(Set(L"Probe", REG_SZ, L"kept until uninstall", sizeof(L"kept until uninstall")));
 
-    ASSERT_TRUE(RunsCleanly(UiDriver::Quoted(setup) + L" /S"));
-    const std::string built = Contents(UiDriver::PathFromEnvironment("QSS_SCR"));
+    ASSERT_TRUE(RunsCleanly(TestProcess::Quoted(setup) + L" /S"));
+    const std::string built = Contents(TestProcess::PathFromEnvironment("QSS_SCR"));
     ASSERT_FALSE(built.empty());
     EXPECT_EQ(Contents(InstalledSaver()), built) << "the 64-bit saver belongs in the 64-bit system folder";
     EXPECT_EQ(Get(L"SCRNSAVE.EXE", kDesktop).Text(), InstalledSaver());
@@ -61,17 +59,17 @@ TEST(Installer, InstallsIntoTheSystemFolderAndUninstallPutsEverythingBack)
     // A second install over the first must not take itself for the saver to give back. Under an emulator,
     // where each 32-bit start costs a minute, the run installs once.
     if (!GetEnvironmentVariableW(L"QSS_INSTALL_ONCE", nullptr, 0)) {
-        ASSERT_TRUE(RunsCleanly(UiDriver::Quoted(setup) + L" /S"));
+        ASSERT_TRUE(RunsCleanly(TestProcess::Quoted(setup) + L" /S"));
         EXPECT_EQ(Contents(InstalledSaver()), built);
     }
 
     // _?= keeps the uninstaller in place, so it ends only when it has finished.
     const std::wstring uninstaller = uninstall.substr(1, uninstall.find(L'"', 1) - 1);
     std::wstring folder = uninstaller.substr(0, uninstaller.rfind(L'\\'));
-    ASSERT_TRUE(RunsCleanly(UiDriver::Quoted(uninstaller) + L" /S _?=" + folder));
+    ASSERT_TRUE(RunsCleanly(TestProcess::Quoted(uninstaller) + L" /S _?=" + folder));
     EXPECT_FALSE(PathFileExistsW(InstalledSaver().c_str()));
     EXPECT_EQ(Get(L"SCRNSAVE.EXE", kDesktop).Text(), kPrevious);
-    EXPECT_FALSE(Get(L"Probe", kSettingsKey).present);
+    EXPECT_FALSE(Get(L"Probe").present);
     EXPECT_FALSE(Get(L"DisplayName", kUninstallKey, HKEY_LOCAL_MACHINE).present);
     DeleteFileW(uninstaller.c_str());
     RemoveDirectoryW(folder.c_str());

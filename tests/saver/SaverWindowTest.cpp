@@ -1,4 +1,5 @@
 // The saver's windows end to end: the built program under Wine, read from the screen.
+#include "LocalMachine.h"
 #include "ProbeService.h"
 #include "app/CSaverFrameWnd.h"
 #include "app/MonitorLayout.h"
@@ -11,8 +12,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <deque>
 #include <functional>
-#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -97,20 +98,6 @@ int Bands(const std::vector<bool>& lit)
     return bands;
 }
 
-// Hands this thread's windows their messages, but for WM_CLOSE: the frame asks for its end by posting it,
-// and it is only reported here, so the frame stays open for the next input.
-bool CloseRequested()
-{
-    bool requested = false;
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
-        if (msg.message == WM_CLOSE)
-            requested = true;
-        else
-            DispatchMessageW(&msg);
-    return requested;
-}
-
 // Two monitors, 1024x768 at (0, 0) and 800x600 at (1024, 0), which Wine can only show on one wide screen.
 MonitorLayout TwoMonitors()
 {
@@ -131,9 +118,7 @@ protected:
 
     HWND StartFullScreen(TestProcess& saver)
     {
-        if (!saver.Start(UiDriver::Quoted(UiDriver::PathFromEnvironment("QSS_SCR")) + L" /s"))
-            return nullptr;
-        return saver.WaitForWindow(nullptr, nullptr, 20000);
+        return saver.Start(TestProcess::SaverCommand(L"/s")) ? saver.WaitForWindow(nullptr, nullptr, 20000) : nullptr;
     }
 
     // Waits while this thread's windows get their messages; a close a frame here asks for is only recorded.
@@ -141,7 +126,7 @@ protected:
     {
         return WaitFor(
             [&] {
-                m_closeRequested |= CloseRequested();
+                m_closeRequested |= UiDriver::PumpMessages();
                 return done();
             },
             ms, stepMs);
@@ -150,23 +135,19 @@ protected:
     // Waits until the intro has shown and gone; a loaded machine fires its timer late.
     bool WaitForIntroEnd(POINT middle = {Screen().right / 2, Screen().bottom / 2})
     {
-        auto introShows = [&] {
-            return Colours(UiDriver::CaptureScreen(RECT{middle.x - 60, middle.y - 60, middle.x + 60, middle.y + 60}))
-                       .size() > 8;
-        };
+        auto introShows = [&] { return UiDriver::IntroColoursAround(middle); };
         return WaitPumping(introShows, 15000) && WaitPumping([&] { return !introShows(); }, 15000, 100);
     }
 
     // Installs a probe (removed with the fixture) and saves it as a pair of this computer.
     ProbeService& AddProbe(const std::wstring& name, const std::wstring& display)
     {
-        m_probes.push_back(std::make_unique<ProbeService>(name, display));
         m_names.push_back(name);
-        TestRegistry::SaveLists(std::vector<std::wstring>(m_names.size(), TestRegistry::ComputerName()), m_names);
-        return *m_probes.back();
+        TestRegistry::SaveLists(std::vector<std::wstring>(m_names.size(), LocalMachine::Name()), m_names);
+        return m_probes.emplace_back(name, display);
     }
 
-    std::vector<std::unique_ptr<ProbeService>> m_probes;
+    std::deque<ProbeService> m_probes;
     std::vector<std::wstring> m_names;
     bool m_closeRequested = false;
 };
@@ -175,12 +156,8 @@ TEST_F(SaverWindow, TheIntroGivesWayToAsManyRowsAsThereAreServicesWhateverTheSet
 {
     for (const wchar_t* name : {L"QvRowsA", L"QvRowsB", L"QvRowsC"})
         ASSERT_TRUE(AddProbe(name, name).Start());
-    // Values of the wrong type where they show (the other values' types are the settings' own tests), a face no
-    // system has, and 2 000 saved pairs, all but the last three naming no service: the defaults stand in (five
-    // rows, more than there are services), and the saver writes nothing back.
-    const wchar_t green[] = L"green";
-    TestRegistry::Set(L"RunningColor", REG_SZ, green, sizeof(green));
-    TestRegistry::Set(L"ServicesCount", REG_SZ, green, sizeof(green));
+    // A face no system has, and 2 000 saved pairs, all but the last three naming no service: the default colour
+    // and count stand in (five rows, more than there are services), and the saver writes nothing back.
     LOGFONTW font;
     CSaverSettings::SetDefaultFont(font);
     lstrcpynW(font.lfFaceName, L"Qv No Such Face", LF_FACESIZE);
@@ -188,11 +165,11 @@ TEST_F(SaverWindow, TheIntroGivesWayToAsManyRowsAsThereAreServicesWhateverTheSet
     // The servers as a string value, the services as bytes with no closing NUL and an odd last byte.
     std::wstring servers, services;
     for (int i = 0; i < 2000; ++i) {
-        servers += TestRegistry::ComputerName() + L'\0';
+        servers += LocalMachine::Name() + L'\0';
         services += (i < 1997 ? L"QvNoSuchService" + std::to_wstring(i) : m_names[i - 1997]) + L'\0';
     }
-    TestRegistry::SaveRawList(L"SavedServers", servers + L'\0', REG_SZ);
-    TestRegistry::SaveRawList(L"SavedServices", services, REG_BINARY, true);
+    TestRegistry::Set(L"SavedServers", REG_SZ, TestRegistry::Units(servers + L'\0'));
+    TestRegistry::Set(L"SavedServices", REG_BINARY, TestRegistry::Units(services, 1));
     const auto stored = TestRegistry::AllValues();
 
     UiDriver::MoveMouseTo(300, 200);
@@ -205,9 +182,12 @@ TEST_F(SaverWindow, TheIntroGivesWayToAsManyRowsAsThereAreServicesWhateverTheSet
     EXPECT_TRUE(EqualRect(&rect, &screen)) << "the frame covers the primary screen";
     EXPECT_TRUE(GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST);
     EXPECT_TRUE(WaitFor([] { return IntroDifference(IntroAt(Screen())) == 0; }, 3000, 100)) << "no intro at the middle";
+    // The intro shows for 3.2 s from the frame's creation, and timers are never early: it is still there 2 s on.
+    Sleep(2000);
+    EXPECT_EQ(IntroDifference(IntroAt(Screen())), 0) << "the intro ended early";
     ASSERT_TRUE(WaitForIntroEnd());
     // Every line enters within 10 s at full speed; a loaded machine draws fewer frames. Wait for three
-    // bands of even height (a line's first slice is thinner), then look 2 s more for a fourth.
+    // bands of even height (a line's first slice is thinner); the row count itself is read in-process.
     std::vector<bool> lit(static_cast<size_t>(Screen().bottom));
     std::set<COLORREF> colours;
     // Each row crosses the sides of the intro's place, which any repaint draws again, as it should.
@@ -226,8 +206,6 @@ TEST_F(SaverWindow, TheIntroGivesWayToAsManyRowsAsThereAreServicesWhateverTheSet
         return Bands(lit) >= 3 && std::count(lit.begin(), lit.end(), true) >= 3 * 18;
     };
     EXPECT_TRUE(WaitFor(mark, 60000, 250));
-    for (const DWORD start = GetTickCount(); GetTickCount() - start < 2000; Sleep(250))
-        mark();
     EXPECT_EQ(Bands(lit), 3) << "bands of rows that showed a line";
     EXPECT_EQ(colours, std::set<COLORREF>{kDefaultRunning}) << "running services' lines in other colours";
     // The pointer hides over the saver; a move of it, and no move the system reports, ends the saver.
@@ -326,18 +304,26 @@ TEST_F(SaverWindow, EachStateShowsInItsOwnColourAndLinesLeaveNothingBehind)
     DestroyWindow(other);
 }
 
-TEST_F(SaverWindow, ZeroRowsShowNoLineAndOnlyKeysAndButtonsAskTheFrameToClose)
+TEST_F(SaverWindow, RowsAreAtMostTheServicesZeroRowsNoneAndOnlyKeysAndButtonsAskTheFrameToClose)
 {
-    // One frame in this process takes every input in turn, as Wine takes 2 s to destroy a window. (The
-    // system's requests are checked in the framework's tests.)
-    TestRegistry::SetDword(L"ServicesCount", 0);
+    // Three saved services give three rows of the five configured, and zero rows none. The last frame in this
+    // process takes every input in turn, as Wine takes 2 s to destroy a window. (The system's requests are checked
+    // in the framework's tests.)
+    for (const wchar_t* name : {L"QvRowsA", L"QvRowsB", L"QvRowsC"})
+        ASSERT_TRUE(AddProbe(name, name).Installed());
     POINT still;
     GetCursorPos(&still);
-    auto* frame = new InspectedFrame();
-    ASSERT_TRUE(frame->CreateFullScreen());
+    InspectedFrame* frame = nullptr;
+    for (const auto& [count, rows] : {std::pair{5, size_t{3}}, {0, size_t{0}}}) {
+        if (frame != nullptr)
+            DestroyWindow(frame->GetSafeHwnd());
+        TestRegistry::SetDword(L"ServicesCount", count);
+        frame = new InspectedFrame();
+        ASSERT_TRUE(frame->CreateFullScreen());
+        EXPECT_EQ(frame->Services(), 3);
+        EXPECT_EQ(frame->Rows(), rows) << count << " rows configured";
+    }
     const HWND window = frame->GetSafeHwnd();
-    EXPECT_GT(frame->Services(), 0) << "no active service to leave out";
-    EXPECT_EQ(frame->Rows(), 0u);
     // clang-format off
     const struct { UINT message; WPARAM wParam; bool closes; } inputs[] = {
         {WM_MOUSEMOVE, 0, false}, {WM_MOUSEMOVE, 0, false}, {WM_KEYUP, 'A', false}, {WM_LBUTTONUP, 0, false},
@@ -346,10 +332,10 @@ TEST_F(SaverWindow, ZeroRowsShowNoLineAndOnlyKeysAndButtonsAskTheFrameToClose)
     // clang-format on
     for (const auto& input : inputs) {
         PostMessageW(window, input.message, input.wParam, MAKELPARAM(still.x, still.y));
-        EXPECT_EQ(CloseRequested(), input.closes) << std::hex << input.message;
+        EXPECT_EQ(UiDriver::PumpMessages(), input.closes) << std::hex << input.message;
     }
     DestroyWindow(window);
-    CloseRequested();
+    UiDriver::PumpMessages();
 }
 
 TEST_F(SaverWindow, PreviewFillsItsHostAndEndsWithIt)
@@ -358,13 +344,12 @@ TEST_F(SaverWindow, PreviewFillsItsHostAndEndsWithIt)
                                 nullptr, nullptr);
     ASSERT_NE(host, nullptr);
     TestProcess saver;
-    ASSERT_TRUE(saver.Start(UiDriver::Quoted(UiDriver::PathFromEnvironment("QSS_SCR")) + L" /p " +
-                            std::to_wstring(reinterpret_cast<UINT_PTR>(host))));
+    ASSERT_TRUE(saver.Start(TestProcess::SaverCommand(L"/p " + std::to_wstring(reinterpret_cast<UINT_PTR>(host)))));
     // The child shows once the host has answered the messages its creation sends.
     HWND child = nullptr;
     EXPECT_TRUE(WaitFor(
         [&] {
-            CloseRequested();
+            UiDriver::PumpMessages();
             child = GetWindow(host, GW_CHILD);
             return child != nullptr && IsWindowVisible(child);
         },
@@ -384,6 +369,11 @@ TEST_F(SaverWindow, ASecondMonitorIsCoveredInBlackAndItsInputEndsTheSaver)
         GTEST_SKIP() << "runs on the wide screen of the screen-size runs";
     const RECT primary = TwoMonitors().primary, second = TwoMonitors().others[0];
     auto secondBlack = [&] { return Colours(UiDriver::CaptureScreen(second)) == std::set<COLORREF>{kBlack}; };
+    // A window in the dialog colour lies under the cover, so that only the cover makes the second monitor black.
+    const HWND under = CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, second.left, second.top,
+                                       second.right - second.left, second.bottom - second.top, nullptr, nullptr, nullptr,
+                                       nullptr);
+    ASSERT_TRUE(WaitPumping([&] { return !secondBlack(); }, 5000)) << "the second monitor is black before the cover";
     UiDriver::MoveMouseTo(1400, 300);
     CurrentMonitorLister() = &TwoMonitors;
     auto* frame = new InspectedFrame();
@@ -411,10 +401,15 @@ TEST_F(SaverWindow, ASecondMonitorIsCoveredInBlackAndItsInputEndsTheSaver)
         << "no line on the primary monitor";
     EXPECT_TRUE(secondBlack());
     EXPECT_FALSE(m_closeRequested) << "the move under a still pointer ended the saver";
+    // A button where the pointer stands on the cover, then a move on it: each ends the saver.
+    UiDriver::ClickMouseAt(1400, 300);
+    EXPECT_TRUE(WaitPumping([&] { return m_closeRequested; }, 5000)) << "the button on the cover did not end the saver";
+    m_closeRequested = false;
     UiDriver::MoveMouseTo(1420, 320);
     EXPECT_TRUE(WaitPumping([&] { return m_closeRequested; }, 5000)) << "the move on the cover did not end the saver";
     DestroyWindow(frame->GetSafeHwnd());
-    CloseRequested();
+    DestroyWindow(under);
+    UiDriver::PumpMessages();
 }
 
 } // namespace

@@ -1,3 +1,4 @@
+#include "LocalMachine.h"
 #include "settings/CSaverSettings.h"
 #include "settings/RegistryFormat.h"
 #include "tests/driver/TestRegistry.h"
@@ -20,13 +21,7 @@ Bytes Of(const void *data, size_t size)
     return Bytes(static_cast<const BYTE *>(data), static_cast<const BYTE *>(data) + size);
 }
 
-// UTF-16 units as given, NULs included, then stray bytes.
-Bytes Chars(const std::wstring &units, size_t stray = 0)
-{
-    Bytes bytes = Of(units.data(), units.size() * sizeof(wchar_t));
-    bytes.resize(bytes.size() + stray, 0x41);
-    return bytes;
-}
+using TestRegistry::Units;
 
 // The lists as stored: an encoding the unit tests pin to literal bytes, and one list for each.
 auto Fields(const CSaverSettings &s)
@@ -50,7 +45,7 @@ CSaverSettings Defaults()
     s.LogFont = {-21, 0, 0, 0, FW_NORMAL, 0, 0, 0, ANSI_CHARSET, OUT_STROKE_PRECIS, CLIP_STROKE_PRECIS, DRAFT_QUALITY,
                  VARIABLE_PITCH | FF_SWISS, L"Arial"};
     // clang-format on
-    s.ServerName = TestRegistry::ComputerName().c_str();
+    s.ServerName = LocalMachine::Name().c_str();
     return s;
 }
 
@@ -86,8 +81,8 @@ std::vector<std::pair<std::vector<Stored>, std::function<void(CSaverSettings &)>
           {L"PausedColor", REG_DWORD, Of(&kDwords[2], 4)}, {L"OtherColor", REG_DWORD, Of(&kDwords[3], 4)},
           {L"ServicesCount", REG_DWORD, Of(&kDwords[4], 4)}, {L"CustomColors", REG_BINARY, Of(kDwords, 64)},
           {L"LogFont", REG_BINARY, Of(&written, 92)},
-          {L"SavedServers", REG_MULTI_SZ, Chars(std::wstring(L"SRV1\0\u00c9TOILE\0\0", 13))},
-          {L"SavedServices", REG_MULTI_SZ, Chars(std::wstring(L"Spooler\0Eventlog\0\0", 18))}},
+          {L"SavedServers", REG_MULTI_SZ, Units(std::wstring(L"SRV1\0\u00c9TOILE\0\0", 13))},
+          {L"SavedServices", REG_MULTI_SZ, Units(std::wstring(L"Spooler\0Eventlog\0\0", 18))}},
          [](CSaverSettings &s) {
              s.RunningColor = kDwords[0]; s.StoppedColor = kDwords[1];
              s.PausedColor = kDwords[2]; s.OtherColor = kDwords[3];
@@ -108,18 +103,18 @@ std::vector<std::pair<std::vector<Stored>, std::function<void(CSaverSettings &)>
          [](CSaverSettings &) {}},
         // Four bytes of any type are the value, and nothing else is.
         {{{L"RunningColor", REG_BINARY, Of(&kDwords[5], 2)}, {L"ServicesCount", REG_QWORD, Of(&kWide, 8)},
-          {L"StoppedColor", REG_SZ, Chars(std::wstring(L"hello", 6))}, {L"PausedColor", REG_BINARY, Of(&kDwords[6], 4)},
+          {L"StoppedColor", REG_SZ, Units(std::wstring(L"hello", 6))}, {L"PausedColor", REG_BINARY, Of(&kDwords[6], 4)},
           {L"OtherColor", REG_DWORD, Of(&kDwords[7], 4)}},
          [](CSaverSettings &s) { s.PausedColor = kDwords[6]; s.OtherColor = kDwords[7]; }},
         // The registry may add a terminator to a multi-string, so the unterminated one is binary.
-        {{{L"SavedServices", REG_BINARY, Chars(kMegabyte)}, {L"SavedServers", REG_MULTI_SZ, Chars(kMegabyte + L'\0')}},
+        {{{L"SavedServices", REG_BINARY, Units(kMegabyte)}, {L"SavedServers", REG_MULTI_SZ, Units(kMegabyte + L'\0')}},
          [](CSaverSettings &s) { s.SavedServers.Add(kMegabyte.c_str()); }},
     };
     // Odd-sized lists keep their two complete entries, as a multi-string and as binary, each way round.
     for (const DWORD type : {REG_MULTI_SZ, REG_BINARY})
-        rows.push_back({{{L"SavedServers", type, Chars(std::wstring(L"SRV1\0SRV2\0", 10), 1)},
+        rows.push_back({{{L"SavedServers", type, Units(std::wstring(L"SRV1\0SRV2\0", 10), 1)},
                          {L"SavedServices", type ^ REG_MULTI_SZ ^ REG_BINARY,
-                          Chars(std::wstring(L"Spooler\0Eventlog\0", 17), 1)}},
+                          Units(std::wstring(L"Spooler\0Eventlog\0", 17), 1)}},
                         [](CSaverSettings &s) { s.SavedServers.Add(L"SRV1"); s.SavedServers.Add(L"SRV2");
                                                 s.SavedServices.Add(L"Spooler"); s.SavedServices.Add(L"Eventlog"); }});
     // A font taller or wider than 4096 pixels fits no screen and counts as missing.
@@ -145,7 +140,7 @@ TEST(SettingsRegistry, StoredValuesGiveTheirFieldsAndMissingOnesTheirDefaults)
     for (const auto &[stored, differs] : Rows()) {
         TestRegistry::DeleteSettings();
         for (const Stored &value : stored)
-            ASSERT_TRUE(TestRegistry::Set(value.name, value.type, value.bytes.data(), value.bytes.size()));
+            ASSERT_TRUE(TestRegistry::Set(value.name, value.type, value.bytes));
         CSaverSettings loaded, expected = Defaults();
         loaded.Load();
         differs(expected);

@@ -11,22 +11,16 @@
 
 #include <algorithm>
 #include <cstring>
-#include <set>
 
 namespace {
 
 const wchar_t* const kAppDefaults = L"Software\\Wine\\AppDefaults\\QuorvaneSaver.scr";
 const DWORD kTimeout = 20000;
 
-std::wstring SaverCommand(const std::wstring& arguments)
-{
-    return UiDriver::Quoted(UiDriver::PathFromEnvironment("QSS_SCR")) + L" " + arguments;
-}
-
 TEST(Startup, ConfigurationShowsTheSetupSheetWithoutOwnerOnItsDisplayTabAndEndsWithIt)
 {
     TestProcess saver;
-    ASSERT_TRUE(saver.Start(SaverCommand(L"/c:1234")));
+    ASSERT_TRUE(saver.Start(TestProcess::SaverCommand(L"/c:1234")));
     HWND sheet = saver.WaitForWindow(L"#32770", L"Setup", kTimeout);
     ASSERT_NE(sheet, nullptr);
     EXPECT_EQ(GetWindow(sheet, GW_OWNER), nullptr);
@@ -38,22 +32,17 @@ TEST(Startup, ConfigurationShowsTheSetupSheetWithoutOwnerOnItsDisplayTabAndEndsW
 TEST(Startup, PreviewWithoutAUsableParentEndsCleanly)
 {
     TestProcess saver;
-    ASSERT_TRUE(saver.Start(SaverCommand(L"/p 99999999")));
+    ASSERT_TRUE(saver.Start(TestProcess::SaverCommand(L"/p 99999999")));
     EXPECT_TRUE(saver.EndsCleanly(kTimeout));
 }
 
 TEST(Startup, FullScreenShowsTheIntroAndAKeyEndsIt)
 {
     TestProcess saver;
-    ASSERT_TRUE(saver.Start(SaverCommand(L"/s")));
-    // The intro's many colours in the middle of the screen, however slowly an emulated program comes up.
-    const int x = GetSystemMetrics(SM_CXSCREEN) / 2, y = GetSystemMetrics(SM_CYSCREEN) / 2;
-    EXPECT_TRUE(UiDriver::WaitFor(
-        [&] {
-            const std::vector<COLORREF> pixels = UiDriver::CaptureScreen({x - 60, y - 60, x + 60, y + 60});
-            return std::set<COLORREF>(pixels.begin(), pixels.end()).size() > 8;
-        },
-        90000, 100));
+    ASSERT_TRUE(saver.Start(TestProcess::SaverCommand(L"/s")));
+    // The intro in the middle of the screen, however slowly an emulated program comes up.
+    const POINT middle = {GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2};
+    EXPECT_TRUE(UiDriver::WaitFor([&] { return UiDriver::IntroColoursAround(middle); }, 90000, 100));
     UiDriver::PressKey(VK_SPACE);
     EXPECT_TRUE(saver.EndsCleanly(60000));
 }
@@ -74,12 +63,12 @@ TEST_P(Version, RefusedBeforeWindows2000WhateverTheSwitchElseAnUnknownSwitchShow
     TestRegistry::Set(L"Version", REG_SZ, version.c_str(), (version.size() + 1) * sizeof(wchar_t), kAppDefaults);
     // One message box, closed with OK, and a clean end.
     TestProcess saver;
-    ASSERT_TRUE(saver.Start(SaverCommand(start.arguments)));
+    ASSERT_TRUE(saver.Start(TestProcess::SaverCommand(start.arguments)));
     HWND box = saver.WaitForWindow(L"#32770", L"QuorvaneSaver", kTimeout);
     SHDeleteKeyW(HKEY_CURRENT_USER, kAppDefaults);
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(UiDriver::WindowText(GetDlgItem(box, 0xFFFF)),
-              start.refused ? L"Sorry! This software requieres Windows 2000 or later." : SaverCommand(start.arguments));
+              start.refused ? L"Sorry! This software requieres Windows 2000 or later." : TestProcess::SaverCommand(start.arguments));
     // Wine keeps an icon control in every box, empty unless an icon was asked for. The hand is the
     // red one: the exclamation is yellow, the asterisk and the question blue.
     Sleep(300);

@@ -1,5 +1,5 @@
 #include "fuzz/DecoderChecks.h"
-#include "tests/driver/UiDriver.h"
+#include "tests/driver/TestProcess.h"
 
 #include <gtest/gtest.h>
 
@@ -14,7 +14,7 @@ namespace {
 // Every stored input, whichever target found it, through every decoder: each has to cope with any bytes.
 TEST(DecoderCorpus, EveryDecodersContractsHoldOnEveryInput)
 {
-    const std::filesystem::path corpus = UiDriver::PathFromEnvironment("QSS_CORPUS");
+    const std::filesystem::path corpus = TestProcess::PathFromEnvironment("QSS_CORPUS");
     const struct {
         const char *target;
         std::string (*check)(const BYTE *, size_t);

@@ -18,9 +18,16 @@ SC_HANDLE WINAPI OpenSCManagerHook(LPCWSTR machine, LPCWSTR database, DWORD acce
 {
     if (Faulted(Call::OpenSCManager, nullptr))
         return nullptr;
-    const SC_HANDLE manager = s_active->openSCManager ? s_active->openSCManager(machine, database, access)
-                                                      : RealServiceApi().openSCManager(machine, database, access);
-    s_active->managersOpened += manager != nullptr;
+    s_active->machines.push_back(machine != nullptr ? machine : L"");
+    if (machine != nullptr && lstrcmpiW(machine, s_active->unreachable.c_str()) == 0) {
+        SetLastError(RPC_S_SERVER_UNAVAILABLE);
+        return nullptr;
+    }
+    const SC_HANDLE manager = RealServiceApi().openSCManager(machine, database, access);
+    if (manager != nullptr) {
+        ++s_active->managersOpened;
+        s_active->openManagers.insert(manager);
+    }
     return manager;
 }
 
@@ -39,10 +46,8 @@ SC_HANDLE WINAPI OpenServiceHook(SC_HANDLE manager, LPCWSTR name, DWORD access)
         return nullptr;
     const SC_HANDLE service = s_active->openService ? s_active->openService(manager, name, access)
                                                     : RealServiceApi().openService(manager, name, access);
-    if (service != nullptr) {
-        ++s_active->servicesOpened;
+    if (service != nullptr)
         s_active->openServices[service] = name;
-    }
     return service;
 }
 
@@ -68,9 +73,12 @@ BOOL WINAPI CloseServiceHandleHook(SC_HANDLE handle)
 {
     if (Faulted(Call::CloseServiceHandle, handle))
         return FALSE;
-    ++(s_active->openServices.erase(handle) != 0 ? s_active->serviceHandlesClosed : s_active->managerHandlesClosed);
-    return handle == FakeServiceApi::FakeService() || handle == FakeServiceApi::FakeManager() ||
-           RealServiceApi().closeServiceHandle(handle);
+    if (s_active->openServices.erase(handle) + s_active->openManagers.erase(handle) == 0) {
+        ++s_active->strayCloses;
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    return handle == FakeServiceApi::FakeService() || RealServiceApi().closeServiceHandle(handle);
 }
 
 HANDLE WINAPI OpenProcessHook(DWORD access, BOOL inherit, DWORD processId)
@@ -79,10 +87,8 @@ HANDLE WINAPI OpenProcessHook(DWORD access, BOOL inherit, DWORD processId)
         return nullptr;
     const HANDLE process = s_active->openProcess ? s_active->openProcess(processId)
                                                  : RealServiceApi().openProcess(access, inherit, processId);
-    if (process != nullptr) {
-        ++s_active->processesOpened;
+    if (process != nullptr)
         s_active->openProcesses.insert(process);
-    }
     return process;
 }
 
@@ -106,7 +112,7 @@ BOOL WINAPI CloseHandleHook(HANDLE handle)
 {
     if (Faulted(Call::CloseHandle, handle))
         return FALSE;
-    s_active->processesClosed += static_cast<int>(s_active->openProcesses.erase(handle));
+    s_active->openProcesses.erase(handle);
     return handle == FakeServiceApi::FakeProcess() || RealServiceApi().closeHandle(handle);
 }
 

@@ -36,7 +36,8 @@ public:
     static SC_HANDLE FakeService() { return reinterpret_cast<SC_HANDLE>(0x5C0002); }
     static HANDLE FakeProcess() { return reinterpret_cast<HANDLE>(0x5C0003); }
 
-    std::function<SC_HANDLE(LPCWSTR, LPCWSTR, DWORD)> openSCManager;
+    // A server whose manager cannot be reached, in any letter case (Wine opens its own for any name).
+    std::wstring unreachable;
     std::function<SC_HANDLE(SC_HANDLE, LPCWSTR, DWORD)> openService;
     std::function<BOOL(LPQUERY_SERVICE_CONFIGW, DWORD, LPDWORD)> queryServiceConfig;
     std::function<BOOL(SERVICE_STATUS_PROCESS &)> queryServiceStatusEx;
@@ -48,12 +49,12 @@ public:
     // error fails the call with that last-error code before any script or the platform sees it.
     std::function<DWORD(Call call, HANDLE handle)> fault;
 
-    // Handles given out and given back, and the buffer size of every enumeration.
-    int managersOpened = 0, managerHandlesClosed = 0;
-    int servicesOpened = 0, serviceHandlesClosed = 0;
-    int processesOpened = 0, processesClosed = 0;
+    // The machines whose managers were asked for ("" for this one), and the buffer size of every enumeration.
+    std::vector<std::wstring> machines;
     std::vector<DWORD> enumSizes;
-    // The service handles still open, by the key name each was opened for, and the process handles.
+    // The handles still open (services by the key name each was opened for), and closes of handles not open.
+    int managersOpened = 0, strayCloses = 0;
+    std::set<SC_HANDLE> openManagers;
     std::map<SC_HANDLE, std::wstring> openServices;
     std::set<HANDLE> openProcesses;
 };
