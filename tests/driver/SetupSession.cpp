@@ -118,12 +118,16 @@ void SetupSession::CheckLayout(HWND window, const std::wstring& name)
         const LONG type = GetWindowLongW(child, GWL_STYLE) & BS_TYPEMASK;
         if (text.empty() || (kind != L"Static" && kind != L"Button") || !IsWindowVisible(child))
             continue;
-        RECT needed = {0, 0, 0, 0}, client;
+        RECT client;
+        GetClientRect(child, &client);
+        // A plain static wraps at its width; a word wider than that still widens the measure.
+        const LONG kindOfStatic = GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK;
+        const bool wraps = kind == L"Static" && kindOfStatic <= SS_RIGHT;
+        RECT needed = {0, 0, wraps ? client.right : 0, 0};
         HDC dc = GetDC(child);
         SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(child, WM_GETFONT, 0, 0)));
-        DrawTextW(dc, text.c_str(), -1, &needed, DT_CALCRECT | DT_SINGLELINE);
+        DrawTextW(dc, text.c_str(), -1, &needed, DT_CALCRECT | (wraps ? DT_WORDBREAK : DT_SINGLELINE));
         ReleaseDC(child, dc);
-        GetClientRect(child, &client);
         // Room the control itself takes beside its text.
         const bool check = type == BS_AUTORADIOBUTTON || type == BS_RADIOBUTTON || type == BS_AUTOCHECKBOX;
         const LONG frame = kind == L"Static"     ? 0

@@ -19,7 +19,8 @@ SC_HANDLE WINAPI OpenSCManagerHook(LPCWSTR machine, LPCWSTR database, DWORD acce
     if (Faulted(Call::OpenSCManager, nullptr))
         return nullptr;
     s_active->machines.push_back(machine != nullptr ? machine : L"");
-    if (machine != nullptr && lstrcmpiW(machine, s_active->unreachable.c_str()) == 0) {
+    const std::wstring &unreachable = s_active->unreachable;
+    if (machine != nullptr && !unreachable.empty() && lstrcmpiW(machine, unreachable.c_str()) == 0) {
         SetLastError(RPC_S_SERVER_UNAVAILABLE);
         return nullptr;
     }
