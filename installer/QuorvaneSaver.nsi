@@ -1,11 +1,16 @@
 ; Installs the saver into the system folder, makes it the current screen saver if the user
 ; agrees, and registers an uninstaller that puts everything back.
 ; makensis -DVERSION=<a.b.c.d> -DX86_SCR=<path> -DX64_SCR=<path> -DICON=<path> -DOUTFILE=<path> QuorvaneSaver.nsi
-; (installer/package.sh gives the project's version and the release programs)
+;          [-DSIGN_UNINSTALLER=<command that signs the file it is given>]
+; (installer/package.sh gives the project's version and the release programs, and signs when asked)
 
 Unicode true
 SetCompressor /SOLID lzma
 RequestExecutionLevel admin
+; The uninstaller is a program of its own that the installer writes out: signed here, before it is packed.
+!ifdef SIGN_UNINSTALLER
+  !uninstfinalize '${SIGN_UNINSTALLER} "%1"' = 0
+!endif
 
 !include "LogicLib.nsh"
 !include "x64.nsh"

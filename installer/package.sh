@@ -13,9 +13,13 @@ mkdir -p "$work/stage"
 cp "$dist/$x64" "$work/stage/x64.scr"
 cp "$dist/$x86" "$work/stage/x86.scr"
 touch -d "@$epoch" "$work/stage/x64.scr" "$work/stage/x86.scr"
+publish="$(cd "$(dirname "$0")/../cmake" && pwd)/publish.sh"
+# The uninstaller it writes out is signed in place, with the same certificate, before it is packed.
+sign=()
+[ $# -gt 0 ] && sign=("-DSIGN_UNINSTALLER=bash \"$publish\" \"%1\" \"%1\" \"$1\" \"${2:-}\"")
 "$makensis" -V2 -DVERSION="$version" -DX64_SCR="$work/stage/x64.scr" -DX86_SCR="$work/stage/x86.scr" \
-  -DICON="$icon" -DOUTFILE="$work/QuorvaneSaverSetup.exe" "$script"
-bash "$(dirname "$0")/../cmake/publish.sh" "$work/QuorvaneSaverSetup.exe" "$dist/QuorvaneSaverSetup.exe" "$@"
+  -DICON="$icon" -DOUTFILE="$work/QuorvaneSaverSetup.exe" "${sign[@]}" "$script"
+bash "$publish" "$work/QuorvaneSaverSetup.exe" "$dist/QuorvaneSaverSetup.exe" "$@"
 # Same bytes are left in place, but the build must see the installer made.
 touch "$dist/QuorvaneSaverSetup.exe"
 
