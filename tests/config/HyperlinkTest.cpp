@@ -25,9 +25,7 @@ class Hyperlink : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        wchar_t temp[MAX_PATH] = {};
-        GetTempPathW(MAX_PATH, temp);
-        m_record = std::wstring(temp) + L"qss-url-record.txt";
+        m_record = TestProcess::PathFromEnvironment("QSS_OUT") + L"\\url-record.txt";
         DeleteFileW(m_record.c_str());
         UiDriver::MoveMouseTo(5, 700);
         ASSERT_TRUE(Record() && m_setup.Open() && m_setup.ShowPage(IDD_ABOUT_PAGE));
@@ -78,8 +76,7 @@ protected:
     // True once the pointer shows this cursor (within 2 s).
     static bool PointerBecomes(HCURSOR cursor)
     {
-        CURSORINFO info = {};
-        info.cbSize = sizeof(info);
+        CURSORINFO info = {sizeof(info), 0, nullptr, {}};
         return UiDriver::WaitFor([&] { return GetCursorInfo(&info) && info.hCursor == cursor; }, 2000);
     }
     // The menu as the keyboard opens it.

@@ -168,17 +168,14 @@ const wchar_t* const kUnreachable = L"NOWHERE";
 // The test's choice in the browse-for-computer dialog; null cancels it.
 const wchar_t* g_chosenComputer = nullptr;
 
-BOOL ChooseComputer(HWND, CString& computerName)
-{
-    if (g_chosenComputer != nullptr)
-        computerName = g_chosenComputer;
-    return g_chosenComputer != nullptr;
-}
-
 TEST_F(ServicesPage, PairsOfAnUnreachableServerStayAndAddingFromABrowsedComputerSkipsExactDuplicatesOnly)
 {
     m_fake.unreachable = kUnreachable;
-    CurrentComputerBrowser() = &ChooseComputer;
+    CurrentComputerBrowser() = [](HWND, CString& name) -> BOOL {
+        if (g_chosenComputer != nullptr)
+            name = g_chosenComputer;
+        return g_chosenComputer != nullptr;
+    };
     ProbeService& gone = s_probes.emplace_back(L"QvCfgGone", L"Quorvane Probe Gone");
     ASSERT_TRUE(gone.Installed());
     const std::wstring computer = LocalMachine::Name(), other = L"ELSEWHERE";

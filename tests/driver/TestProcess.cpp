@@ -12,11 +12,6 @@ std::wstring TestProcess::PathFromEnvironment(const char* variable)
     return path;
 }
 
-TestProcess::~TestProcess()
-{
-    Kill();
-}
-
 bool TestProcess::Start(const std::wstring& commandLine)
 {
     Kill();

@@ -10,7 +10,7 @@
 class TestProcess {
 public:
     TestProcess() = default;
-    ~TestProcess();
+    ~TestProcess() { Kill(); }
     TestProcess(const TestProcess&) = delete;
     TestProcess& operator=(const TestProcess&) = delete;
 

@@ -8,15 +8,6 @@
 
 namespace TestRegistry {
 
-namespace {
-
-LPCWSTR KeyOrSettings(LPCWSTR key)
-{
-    return key != nullptr ? key : kSettingsKey;
-}
-
-} // namespace
-
 void DeleteSettings()
 {
     SHDeleteKeyW(HKEY_CURRENT_USER, kSettingsKey);
@@ -25,7 +16,7 @@ void DeleteSettings()
 bool Set(LPCWSTR name, DWORD type, const void* data, size_t size, LPCWSTR key, HKEY root)
 {
     HKEY opened = nullptr;
-    if (RegCreateKeyExW(root, KeyOrSettings(key), 0, nullptr, 0, KEY_WRITE, nullptr, &opened, nullptr) != 0)
+    if (RegCreateKeyExW(root, key, 0, nullptr, 0, KEY_WRITE, nullptr, &opened, nullptr) != 0)
         return false;
     const bool set =
         RegSetValueExW(opened, name, 0, type, static_cast<const BYTE*>(data), static_cast<DWORD>(size)) == 0;
@@ -102,7 +93,7 @@ std::map<std::wstring, Value> AllValues(LPCWSTR key, HKEY root)
 {
     std::map<std::wstring, Value> values;
     HKEY opened;
-    if (RegOpenKeyExW(root, KeyOrSettings(key), 0, KEY_READ, &opened) != 0)
+    if (RegOpenKeyExW(root, key, 0, KEY_READ, &opened) != 0)
         return values;
     wchar_t name[256];
     std::vector<BYTE> data(4 * 1024 * 1024);

@@ -33,7 +33,7 @@ struct StoredList {
 
 void DeleteSettings();
 // A settings value of any type and size, as a hand-edited registry may hold it.
-bool Set(LPCWSTR name, DWORD type, const void* data, size_t size, LPCWSTR key = nullptr,
+bool Set(LPCWSTR name, DWORD type, const void* data, size_t size, LPCWSTR key = kSettingsKey,
          HKEY root = HKEY_CURRENT_USER);
 bool Set(LPCWSTR name, DWORD type, const std::vector<BYTE>& bytes);
 bool SetDword(LPCWSTR name, DWORD value);
@@ -42,11 +42,11 @@ std::vector<BYTE> Units(const std::wstring& units, size_t stray = 0);
 void SaveLists(const std::vector<std::wstring>& servers, const std::vector<std::wstring>& services);
 
 // The value by its name exactly as stored.
-Value Get(LPCWSTR name, LPCWSTR key = nullptr, HKEY root = HKEY_CURRENT_USER);
+Value Get(LPCWSTR name, LPCWSTR key = kSettingsKey, HKEY root = HKEY_CURRENT_USER);
 // The value's four bytes, or 0xDEADBEEF when it is missing or of another size.
 DWORD GetDword(LPCWSTR name);
 StoredList ReadStoredList(LPCWSTR name);
 // Every value of the key, by its name as stored.
-std::map<std::wstring, Value> AllValues(LPCWSTR key = nullptr, HKEY root = HKEY_CURRENT_USER);
+std::map<std::wstring, Value> AllValues(LPCWSTR key = kSettingsKey, HKEY root = HKEY_CURRENT_USER);
 
 }

@@ -41,15 +41,13 @@ HWND WaitForWindow(DWORD processId, LPCWSTR className, LPCWSTR caption, DWORD ti
 
 void PressButton(HWND dialog, int id)
 {
-    HWND button = GetDlgItem(dialog, id);
-    SendMessageTimeoutW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(button),
-                        SMTO_NORMAL, 20000, nullptr);
+    SendMessageTimeoutW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), LPARAM(GetDlgItem(dialog, id)), SMTO_NORMAL,
+                        20000, nullptr);
 }
 
 void ClickButton(HWND dialog, int id)
 {
-    HWND button = GetDlgItem(dialog, id);
-    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), LPARAM(GetDlgItem(dialog, id)));
 }
 
 void PressKey(WORD virtualKey)
@@ -63,8 +61,7 @@ void PressKey(WORD virtualKey)
 
 static INPUT MouseInput(int x, int y, DWORD flags)
 {
-    INPUT input = {};
-    input.type = INPUT_MOUSE;
+    INPUT input = {INPUT_MOUSE, {}};
     // Absolute coordinates run 0..65535 over the primary screen.
     input.mi.dx = (x * 65536 + GetSystemMetrics(SM_CXSCREEN) / 2) / GetSystemMetrics(SM_CXSCREEN);
     input.mi.dy = (y * 65536 + GetSystemMetrics(SM_CYSCREEN) / 2) / GetSystemMetrics(SM_CYSCREEN);

@@ -85,11 +85,7 @@ protected:
         SendMessage(WM_TIMER, 9);
         CWnd::OnDestroy();
     }
-    void OnTimer(UINT_PTR id) override
-    {
-        *m_log += L"timer" + std::to_wstring(id) + L";";
-        KillTimer(id);
-    }
+    void OnTimer(UINT_PTR id) override { *m_log += L"timer" + std::to_wstring(id) + L";"; }
     // A key destroys the window from inside its own handler, which then ends as handlers do.
     void OnKeyDown(UINT, UINT, UINT) override
     {
@@ -111,14 +107,12 @@ private:
     int m_createResult;
 };
 
-// Runs the thread's messages until WM_QUIT or the timeout; true when WM_QUIT came.
-bool PumpUntilQuit(DWORD timeoutMs)
-{
-    return UiDriver::WaitFor([] { return UiDriver::PumpMessages(WM_QUIT); }, timeoutMs, 10);
-}
-
 TEST(Window, NothingTouchesAWindowObjectOnceItHasDeletedItself)
 {
+    // Runs the thread's messages until WM_QUIT or the timeout; true when WM_QUIT came.
+    const auto quits = [](DWORD ms) {
+        return UiDriver::WaitFor([] { return UiDriver::PumpMessages(WM_QUIT); }, ms, 10);
+    };
     const PVOID handler = AddVectoredExceptionHandler(1, CountLateTouch);
     // A refused creation fails and still frees the object; whether WM_DESTROY comes too is the platform's choice.
     std::wstring refused;
@@ -148,7 +142,7 @@ TEST(Window, NothingTouchesAWindowObjectOnceItHasDeletedItself)
         SendMessageW(handle, messages[i], SC_CLOSE, 0);
         EXPECT_EQ(log, L"create;destroy;timer9;deleted;");
         EXPECT_FALSE(IsWindow(handle));
-        EXPECT_EQ(PumpUntilQuit(i == 2 ? 5000 : 100), i == 2) << "only the main window's end quits";
+        EXPECT_EQ(quits(i == 2 ? 5000 : 100), i == 2) << "only the main window's end quits";
         EXPECT_EQ(app.m_pMainWnd, nullptr);
     }
     EXPECT_EQ(g_lateTouches, 0) << "a window object was touched after it deleted itself";
@@ -189,7 +183,7 @@ TEST(Window, NothingTouchesAWindowObjectOnceItHasDeletedItself)
         ASSERT_TRUE(drawing->Create(0, WS_CHILD, RECT{0, 0, 9, 9}, window, 0));
         EXPECT_EQ(GetClassLongPtrW(*drawing, GCW_ATOM), GetClassLongPtrW(window, GCW_ATOM));
         PostMessageW(window, WM_KEYDOWN, VK_SPACE, 0);
-        EXPECT_TRUE(PumpUntilQuit(20000));
+        EXPECT_TRUE(quits(20000));
     }
     EXPECT_EQ(g_lateTouches, 0) << "the saver's frame was touched after it deleted itself";
     RemoveVectoredExceptionHandler(handler);

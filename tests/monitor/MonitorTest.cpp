@@ -79,7 +79,7 @@ TEST(ServiceManager, ListsAndNamesOfRealServices)
     ASSERT_TRUE(manager->Open(nullptr, nullptr, GENERIC_READ));
     manager.reset();
     never.reset();
-    EXPECT_EQ(seam.managersOpened, 3);
+    EXPECT_EQ(seam.machines.size(), 3u);
     EXPECT_TRUE(seam.openManagers.empty() && seam.strayCloses == 0) << seam.strayCloses << " handles closed twice";
 }
 
@@ -137,7 +137,7 @@ TEST(MonitoredService, RunningProbeShowsItsNameAndWorkingSetAndItsDeletionLeaksN
         service.Refresh(FALSE);
         EXPECT_TRUE(seam.openProcesses.empty());
     }
-    EXPECT_TRUE(seam.openServices.empty());
+    EXPECT_TRUE(seam.openServices.empty() && seam.strayCloses == 0);
 }
 
 using Call = FakeServiceApi::Call;
@@ -210,7 +210,7 @@ protected:
                 EXPECT_EQ(service.m_shortLine, m_step.shortLine);
             }
         }
-        EXPECT_TRUE(m_seam.openProcesses.empty() && m_seam.openServices.empty());
+        EXPECT_TRUE(m_seam.openProcesses.empty() && m_seam.openServices.empty() && m_seam.strayCloses == 0);
     }
 
     FakeServiceApi m_seam;

@@ -23,37 +23,18 @@ namespace {
 
 using Call = FakeServiceApi::Call;
 
-constexpr int kProbes = 12;
-constexpr DWORD kRows = 10;
-// The window's animation timer; timer 1 only ends the intro.
-constexpr UINT_PTR kFrameTimer = 2;
-// A window that stops drawing for this long has hung; a loaded machine stays far below it.
-constexpr DWORD kHangMs = 2000;
-// Between the early and the late sample no GDI object should stay: every service keeps its memory DC
-// and every row one font and one bitmap, so the count holds while the rows stay filled; 4 leaves room
-// for what Wine caches of its own (fonts, device contexts). A leak per frame, per line or per repaint
-// adds far more.
-constexpr int kGdiSlack = 4;
-constexpr int kRepaints = 50;
-
 // GetGuiResources answers 0 under Wine. The handle table this process's PEB points to (as on Windows) holds one
-// entry per live GDI object, with a non-zero type.
+// entry per live GDI object, with a non-zero type: 0x10000 entries of 24 bytes, the type in byte 14.
 int GdiObjects()
 {
-    struct Entry {
-        UINT64 object;
-        ULONG owner;
-        USHORT unique;
-        UCHAR type, flags;
-        UINT64 user;
-    };
     PROCESS_BASIC_INFORMATION basic = {};
     NtQueryInformationProcess(GetCurrentProcess(), ProcessBasicInformation, &basic, sizeof(basic), nullptr);
     const auto *peb = reinterpret_cast<const BYTE *>(basic.PebBaseAddress);
-    const auto *table = peb != nullptr ? *reinterpret_cast<const Entry *const *>(peb + 0xF8) : nullptr;
-    return table == nullptr ? -1 : static_cast<int>(std::count_if(table, table + 0x10000, [](const Entry &e) {
-        return e.type != 0;
-    }));
+    const BYTE *table = peb != nullptr ? *reinterpret_cast<const BYTE *const *>(peb + 0xF8) : nullptr;
+    int count = table != nullptr ? 0 : -1;
+    for (int i = 0; table != nullptr && i < 0x10000; ++i)
+        count += table[i * 24 + 14] != 0;
+    return count;
 }
 
 // The drawing window under a seeded share of failing calls: each frame counted and timed. A refreshing frame (the
@@ -85,7 +66,8 @@ public:
 protected:
     void OnTimer(UINT_PTR id) override
     {
-        if (id == kFrameTimer) {
+        // The window's animation timer; timer 1 only ends the intro.
+        if (id == 2) {
             const DWORD now = GetTickCount();
             longestGapMs = std::max(longestGapMs, frames == 0 ? 0 : now - m_lastFrame);
             m_lastFrame = now;
@@ -126,12 +108,12 @@ TEST(MonitorWndFault, FailingCallsAndFlappingServicesNeitherHangNorLeakNorGarble
     TestRegistry::DeleteSettings();
     std::deque<ProbeService> probes;
     std::vector<std::wstring> names;
-    for (int i = 0; i < kProbes; ++i) {
+    for (int i = 0; i < 12; ++i) {
         names.push_back(L"QvFault" + std::to_wstring(i));
         ASSERT_TRUE(probes.emplace_back(names.back(), L"Quorvane flapping probe " + std::to_wstring(i)).Start());
     }
     TestRegistry::SaveLists(std::vector<std::wstring>(names.size(), LocalMachine::Name()), names);
-    EXPECT_TRUE(TestRegistry::SetDword(L"ServicesCount", kRows));
+    EXPECT_TRUE(TestRegistry::SetDword(L"ServicesCount", 10));
 
     // A thread of its own pauses, continues, stops and starts a probe at a time, and removes the one it is given.
     std::atomic<bool> stop{false}, removed{false};
@@ -159,8 +141,8 @@ TEST(MonitorWndFault, FailingCallsAndFlappingServicesNeitherHangNorLeakNorGarble
     FakeServiceApi fake;
     FaultedMonitorWnd window(fake);
     fake.fault = [&window](Call call, HANDLE handle) { return window.Fault(call, handle); };
-    const RECT screen = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-    EXPECT_TRUE(window.Create(WS_EX_TOPMOST, WS_POPUP | WS_VISIBLE, screen, nullptr, 0));
+    EXPECT_TRUE(window.Create(WS_EX_TOPMOST, WS_POPUP | WS_VISIBLE,
+                              {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}, nullptr, 0));
     // Hands the window its messages: a wait that never ends early.
     const auto pumped = [] { return UiDriver::PumpMessages() && false; };
     // QSS_FAULT_SECONDS lengthens the run on demand.
@@ -169,7 +151,7 @@ TEST(MonitorWndFault, FailingCallsAndFlappingServicesNeitherHangNorLeakNorGarble
     UiDriver::WaitFor(pumped, runMs / 4, 5);
     const int gdiEarly = GdiObjects();
     // Every repaint draws the intro again.
-    for (int i = 0; i < kRepaints; ++i)
+    for (int i = 0; i < 50; ++i)
         RedrawWindow(window.GetSafeHwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
     UiDriver::WaitFor(pumped, runMs / 4, 5);
     // A removed service's line stays on screen with its last values until it leaves.
@@ -185,14 +167,19 @@ TEST(MonitorWndFault, FailingCallsAndFlappingServicesNeitherHangNorLeakNorGarble
 
     // A tenth of the frames a 10 ms timer gives: a window that never drew has no gap to measure.
     EXPECT_GE(window.frames, static_cast<int>(runMs / 100));
-    EXPECT_LT(window.longestGapMs, kHangMs) << "the window stopped drawing";
+    // A window that stops drawing for 2 s has hung; a loaded machine stays far below it.
+    EXPECT_LT(window.longestGapMs, 2000u) << "the window stopped drawing";
     EXPECT_GT(window.picksSampled, 0) << "no line was given a row with its process measured";
     EXPECT_TRUE(removed) << "no service was removed while shown";
     ASSERT_GE(gdiEarly, 0) << "the process's GDI objects could not be counted";
-    EXPECT_LE(gdiLate, gdiEarly + kGdiSlack);
+    // Between the early and the late sample no GDI object should stay: every service keeps its memory DC and every
+    // row one font and one bitmap, so the count holds while the rows stay filled; 4 leaves room for what Wine caches
+    // of its own (fonts, device contexts). A leak per frame, per line or per repaint adds far more.
+    EXPECT_LE(gdiLate, gdiEarly + 4);
     // Every service and process handle the monitor was given, on failing paths too, went back.
     EXPECT_TRUE(fake.openProcesses.empty()) << fake.openProcesses.size() << " process handles left open";
-    EXPECT_TRUE(fake.openServices.empty()) << fake.openServices.size() << " service handles left open";
+    EXPECT_TRUE(fake.openServices.empty() && fake.strayCloses == 0)
+        << fake.openServices.size() << " service handles left open, " << fake.strayCloses << " closed twice";
 }
 
 } // namespace

@@ -42,16 +42,14 @@ POINT IntroAt(const RECT& screen)
 const std::vector<COLORREF>& Intro()
 {
     static const std::vector<COLORREF> pixels = [] {
-        HBITMAP picture = LoadBitmapW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_INTRO));
         HDC memory = CreateCompatibleDC(nullptr);
-        HGDIOBJ old = SelectObject(memory, picture);
+        HGDIOBJ old = SelectObject(memory, LoadBitmapW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_INTRO)));
         std::vector<COLORREF> read;
         for (int y = 0; y < kIntroHeight; ++y)
             for (int x = 0; x < kIntroWidth; ++x)
                 read.push_back(GetPixel(memory, x, y));
-        SelectObject(memory, old);
+        DeleteObject(SelectObject(memory, old));
         DeleteDC(memory);
-        DeleteObject(picture);
         return read;
     }();
     return pixels;
@@ -68,8 +66,9 @@ int IntroDifference(POINT origin)
     return differing;
 }
 
-std::set<COLORREF> Colours(const std::vector<COLORREF>& pixels)
+std::set<COLORREF> Colours(const RECT& area)
 {
+    const std::vector<COLORREF> pixels = UiDriver::CaptureScreen(area);
     return std::set<COLORREF>(pixels.begin(), pixels.end());
 }
 
@@ -98,12 +97,6 @@ int Bands(const std::vector<bool>& lit)
     return bands;
 }
 
-// Two monitors, 1024x768 at (0, 0) and 800x600 at (1024, 0), which Wine can only show on one wide screen.
-MonitorLayout TwoMonitors()
-{
-    return MonitorLayout{{0, 0, 1024, 768}, {{1024, 0, 1824, 600}}};
-}
-
 // The full-screen frame with its rows in view.
 class InspectedFrame : public CSaverFrameWnd {
 public:
@@ -124,12 +117,7 @@ protected:
     // Waits while this thread's windows get their messages; a close a frame here asks for is only recorded.
     bool WaitPumping(const std::function<bool()>& done, DWORD ms, DWORD stepMs = 10)
     {
-        return WaitFor(
-            [&] {
-                m_closeRequested |= UiDriver::PumpMessages();
-                return done();
-            },
-            ms, stepMs);
+        return WaitFor([&] { return (m_closeRequested |= UiDriver::PumpMessages()), done(); }, ms, stepMs);
     }
 
     // Waits until the intro has shown and gone; a loaded machine fires its timer late.
@@ -278,21 +266,15 @@ TEST_F(SaverWindow, EachStateShowsInItsOwnColourAndLinesLeaveNothingBehind)
 
     // Stopped while shown: its row turns the stopped colour at the next refresh, and nothing of the
     // longer running line stays beside the shorter one.
-    RECT runningRow = {};
-    ASSERT_TRUE(WaitFor(
-        [&] {
-            runningRow = Bounds(UiDriver::CaptureScreen(Screen()), colours[1]);
-            return runningRow.left > 2 && runningRow.right < width - 2;
-        },
-        30000, 100));
+    RECT row = {};
+    const auto runningWhole = [&] {
+        row = Bounds(UiDriver::CaptureScreen(Screen()), colours[1]);
+        return row.left > 2 && row.right < width - 2;
+    };
+    ASSERT_TRUE(WaitFor(runningWhole, 30000, 100));
     ASSERT_TRUE(running.Control(SERVICE_CONTROL_STOP, SERVICE_STOPPED));
-    EXPECT_TRUE(WaitFor(
-        [&] {
-            return Colours(UiDriver::CaptureScreen(RECT{0, runningRow.top, width, runningRow.bottom}))
-                .count(colours[0]);
-        },
-        5000, 50))
-        << "the stopped service's line did not turn the stopped colour";
+    const auto rowStopped = [&] { return Colours({0, row.top, width, row.bottom}).count(colours[0]) > 0; };
+    EXPECT_TRUE(WaitFor(rowStopped, 5000, 50)) << "the stopped service's line did not turn the stopped colour";
     Sleep(100);
     EXPECT_LT(Bounds(UiDriver::CaptureScreen(Screen()), colours[1]).right, 0) << "a part of the running line stayed";
 
@@ -367,15 +349,15 @@ TEST_F(SaverWindow, ASecondMonitorIsCoveredInBlackAndItsInputEndsTheSaver)
 {
     if (Screen().right < 1824)
         GTEST_SKIP() << "runs on the wide screen of the screen-size runs";
-    const RECT primary = TwoMonitors().primary, second = TwoMonitors().others[0];
-    auto secondBlack = [&] { return Colours(UiDriver::CaptureScreen(second)) == std::set<COLORREF>{kBlack}; };
+    // Two monitors, 1024x768 at (0, 0) and 800x600 at (1024, 0), which Wine can only show on one wide screen.
+    const RECT primary = {0, 0, 1024, 768}, second = {1024, 0, 1824, 600};
+    auto secondBlack = [&] { return Colours(second) == std::set<COLORREF>{kBlack}; };
     // A window in the dialog colour lies under the cover, so that only the cover makes the second monitor black.
-    const HWND under = CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, second.left, second.top,
-                                       second.right - second.left, second.bottom - second.top, nullptr, nullptr, nullptr,
-                                       nullptr);
+    const HWND under = CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 1024, 0, 800, 600, nullptr, nullptr,
+                                       nullptr, nullptr);
     ASSERT_TRUE(WaitPumping([&] { return !secondBlack(); }, 5000)) << "the second monitor is black before the cover";
     UiDriver::MoveMouseTo(1400, 300);
-    CurrentMonitorLister() = &TwoMonitors;
+    CurrentMonitorLister() = [] { return MonitorLayout{{0, 0, 1024, 768}, {{1024, 0, 1824, 600}}}; };
     auto* frame = new InspectedFrame();
     const bool created = frame->CreateFullScreen();
     CurrentMonitorLister() = &SystemMonitorLayout;
@@ -397,7 +379,7 @@ TEST_F(SaverWindow, ASecondMonitorIsCoveredInBlackAndItsInputEndsTheSaver)
         EXPECT_EQ(GetCursor(), nullptr) << "the pointer shows at " << at.x << ", " << at.y;
     }
     EXPECT_TRUE(WaitForIntroEnd(POINT{512, 384}));
-    EXPECT_TRUE(WaitPumping([&] { return Colours(UiDriver::CaptureScreen(primary)).count(kDefaultRunning); }, 20000))
+    EXPECT_TRUE(WaitPumping([&] { return Colours(primary).count(kDefaultRunning); }, 20000))
         << "no line on the primary monitor";
     EXPECT_TRUE(secondBlack());
     EXPECT_FALSE(m_closeRequested) << "the move under a still pointer ended the saver";

@@ -58,11 +58,8 @@ LOGFONTW Courier(LONG height, LONG width)
     return font;
 }
 
-struct Stored {
-    LPCWSTR name;
-    DWORD type;
-    Bytes bytes;
-};
+// A value's name, type and bytes.
+using Stored = std::tuple<LPCWSTR, DWORD, Bytes>;
 
 // Sixteen distinct values: the first five are the colours and count, all of them the custom colours.
 const DWORD kDwords[16] = {0x00112233, 0x00445566, 0x00778899, 0x00AABBCC, 12,         0x2211,
@@ -139,8 +136,8 @@ TEST(SettingsRegistry, StoredValuesGiveTheirFieldsAndMissingOnesTheirDefaults)
     int row = 0;
     for (const auto &[stored, differs] : Rows()) {
         TestRegistry::DeleteSettings();
-        for (const Stored &value : stored)
-            ASSERT_TRUE(TestRegistry::Set(value.name, value.type, value.bytes));
+        for (const auto &[name, type, bytes] : stored)
+            ASSERT_TRUE(TestRegistry::Set(name, type, bytes));
         CSaverSettings loaded, expected = Defaults();
         loaded.Load();
         differs(expected);

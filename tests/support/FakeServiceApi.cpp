@@ -25,10 +25,8 @@ SC_HANDLE WINAPI OpenSCManagerHook(LPCWSTR machine, LPCWSTR database, DWORD acce
         return nullptr;
     }
     const SC_HANDLE manager = RealServiceApi().openSCManager(machine, database, access);
-    if (manager != nullptr) {
-        ++s_active->managersOpened;
+    if (manager != nullptr)
         s_active->openManagers.insert(manager);
-    }
     return manager;
 }
 
@@ -54,10 +52,9 @@ SC_HANDLE WINAPI OpenServiceHook(SC_HANDLE manager, LPCWSTR name, DWORD access)
 
 BOOL WINAPI ConfigHook(SC_HANDLE service, LPQUERY_SERVICE_CONFIGW config, DWORD size, LPDWORD needed)
 {
-    if (Faulted(Call::QueryServiceConfig, service))
-        return FALSE;
-    return s_active->queryServiceConfig ? s_active->queryServiceConfig(config, size, needed)
-                                        : RealServiceApi().queryServiceConfig(service, config, size, needed);
+    return !Faulted(Call::QueryServiceConfig, service) &&
+           (s_active->queryServiceConfig ? s_active->queryServiceConfig(config, size, needed)
+                                         : RealServiceApi().queryServiceConfig(service, config, size, needed));
 }
 
 BOOL WINAPI StatusHook(SC_HANDLE service, SC_STATUS_TYPE level, LPBYTE buffer, DWORD size, LPDWORD needed)
@@ -95,18 +92,16 @@ HANDLE WINAPI OpenProcessHook(DWORD access, BOOL inherit, DWORD processId)
 
 BOOL WINAPI TimesHook(HANDLE process, LPFILETIME creation, LPFILETIME exit, LPFILETIME kernel, LPFILETIME user)
 {
-    if (Faulted(Call::GetProcessTimes, process))
-        return FALSE;
-    return s_active->getProcessTimes ? s_active->getProcessTimes(*creation, *kernel, *user)
-                                     : RealServiceApi().getProcessTimes(process, creation, exit, kernel, user);
+    return !Faulted(Call::GetProcessTimes, process) &&
+           (s_active->getProcessTimes ? s_active->getProcessTimes(*creation, *kernel, *user)
+                                      : RealServiceApi().getProcessTimes(process, creation, exit, kernel, user));
 }
 
 BOOL WINAPI MemoryHook(HANDLE process, PPROCESS_MEMORY_COUNTERS counters, DWORD size)
 {
-    if (Faulted(Call::GetProcessMemoryInfo, process))
-        return FALSE;
-    return s_active->getProcessMemoryInfo ? s_active->getProcessMemoryInfo(*counters)
-                                          : RealServiceApi().getProcessMemoryInfo(process, counters, size);
+    return !Faulted(Call::GetProcessMemoryInfo, process) &&
+           (s_active->getProcessMemoryInfo ? s_active->getProcessMemoryInfo(*counters)
+                                           : RealServiceApi().getProcessMemoryInfo(process, counters, size));
 }
 
 BOOL WINAPI CloseHandleHook(HANDLE handle)

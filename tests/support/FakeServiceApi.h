@@ -53,7 +53,7 @@ public:
     std::vector<std::wstring> machines;
     std::vector<DWORD> enumSizes;
     // The handles still open (services by the key name each was opened for), and closes of handles not open.
-    int managersOpened = 0, strayCloses = 0;
+    int strayCloses = 0;
     std::set<SC_HANDLE> openManagers;
     std::map<SC_HANDLE, std::wstring> openServices;
     std::set<HANDLE> openProcesses;
