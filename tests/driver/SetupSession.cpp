@@ -115,14 +115,13 @@ void SetupSession::CheckLayout(HWND window, const std::wstring& name)
         wchar_t className[32] = {};
         GetClassNameW(child, className, 32);
         const std::wstring text = UiDriver::WindowText(child), kind = className;
-        const LONG type = GetWindowLongW(child, GWL_STYLE) & BS_TYPEMASK;
+        const LONG style = GetWindowLongW(child, GWL_STYLE), type = style & BS_TYPEMASK;
         if (text.empty() || (kind != L"Static" && kind != L"Button") || !IsWindowVisible(child))
             continue;
         RECT client;
         GetClientRect(child, &client);
         // A plain static wraps at its width; a word wider than that still widens the measure.
-        const LONG kindOfStatic = GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK;
-        const bool wraps = kind == L"Static" && kindOfStatic <= SS_RIGHT;
+        const bool wraps = kind == L"Static" && (style & SS_TYPEMASK) <= SS_RIGHT;
         RECT needed = {0, 0, wraps ? client.right : 0, 0};
         HDC dc = GetDC(child);
         SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(child, WM_GETFONT, 0, 0)));

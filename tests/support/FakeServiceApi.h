@@ -36,7 +36,8 @@ public:
     static SC_HANDLE FakeService() { return reinterpret_cast<SC_HANDLE>(0x5C0002); }
     static HANDLE FakeProcess() { return reinterpret_cast<HANDLE>(0x5C0003); }
 
-    // A server whose manager cannot be reached, in any letter case (Wine opens its own for any name).
+    // A server whose manager cannot be reached, in any letter case (Wine opens its own for any name); none when
+    // empty.
     std::wstring unreachable;
     std::function<SC_HANDLE(SC_HANDLE, LPCWSTR, DWORD)> openService;
     std::function<BOOL(LPQUERY_SERVICE_CONFIGW, DWORD, LPDWORD)> queryServiceConfig;
