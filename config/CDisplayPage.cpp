@@ -6,11 +6,16 @@
 #include "framework/CDC.h"
 #include "framework/CFontDialog.h"
 #include "framework/CGdiObject.h"
+#include "framework/DpiScale.h"
 #include "res/resource.h"
 #include "settings/CRegistryKey.h"
 #include "settings/RegistryFormat.h"
 
 namespace {
+constexpr int kPointTenthsPerInch = 720;
+// Space kept above, below and between lines, in pixels at 96 DPI.
+constexpr int kLineGap = 20;
+
 // Fills the row-count list with "1" up to count.
 void AddCountChoices(CComboBox& combo, int count)
 {
@@ -41,9 +46,19 @@ CDisplayPage::~CDisplayPage()
     delete m_pOtherSwatch;
 }
 
-int CDisplayPage::LineCapacity(int screenHeight, int lineHeight)
+int CDisplayPage::LineCapacity(int screenHeight, int lineHeight, int dpi)
 {
-    return (screenHeight - 20) / (lineHeight + 20);
+    const int gap = DpiScale::Scale(kLineGap, dpi);
+    return (screenHeight - gap) / (lineHeight + gap);
+}
+
+LONG CDisplayPage::StoredFontHeight(LONG chosenHeight, int pointTenths, int dpi)
+{
+    if (dpi == DpiScale::kBaseDpi || chosenHeight >= 0 || pointTenths <= 0)
+        return DpiScale::Unscale(chosenHeight, dpi);
+    // Through this screen's pixels the size could lose a pixel at each showing of the dialog: the dialog gives
+    // whole points, which a 96-DPI screen turns into pixels the same way each time.
+    return -DpiScale::MulDivRounded(pointTenths, DpiScale::kBaseDpi, kPointTenthsPerInch);
 }
 
 int CDisplayPage::CountChoices(int savedPairs, int capacity)
@@ -152,11 +167,17 @@ void CDisplayPage::OnFont()
     CFontDialog dialog(nullptr, CF_EFFECTS | CF_SCREENFONTS, nullptr, nullptr);
     dialog.m_cf.Flags |= CF_INITTOLOGFONTSTRUCT;
     dialog.m_cf.Flags &= ~static_cast<DWORD>(CF_EFFECTS);
-    // The choice is written straight into the settings.
-    dialog.m_cf.lpLogFont = &m_settings.LogFont;
+    // The dialog works in this screen's pixels; the settings hold pixels at 96 DPI.
+    const int dpi = DpiScale::Dpi();
+    LOGFONTW chosen = DpiScale::ScaleFont(m_settings.LogFont, dpi);
+    dialog.m_cf.lpLogFont = &chosen;
     if (dialog.DoModal() != IDOK)
         return;
     SetModified(TRUE);
+    const LONG height = StoredFontHeight(chosen.lfHeight, dialog.m_cf.iPointSize, dpi);
+    m_settings.LogFont = chosen;
+    m_settings.LogFont.lfHeight = height;
+    m_settings.LogFont.lfWidth = DpiScale::Unscale(chosen.lfWidth, dpi);
     ComputeLineCapacity();
     CComboBox combo;
     combo.Attach(GetDlgItem(IDC_COUNT_COMBO));
@@ -182,14 +203,17 @@ void CDisplayPage::ComputeLineCapacity()
     const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
     CDC dc;
     dc.CreateCompatibleDC(nullptr);
+    // Measured as the saver draws it: at the screen's DPI.
+    const int dpi = DpiScale::Dpi(dc);
+    const LOGFONTW scaled = DpiScale::ScaleFont(m_settings.LogFont, dpi);
     CFont font;
-    font.CreateFontIndirect(&m_settings.LogFont);
+    font.CreateFontIndirect(&scaled);
     {
         CSelectObject selection(dc, font);
         m_lineExtent = SIZE();
         GetTextExtentPoint32W(dc, L"ABC", 3, &m_lineExtent);
     }
-    m_lineCapacity = LineCapacity(screenHeight, m_lineExtent.cy);
+    m_lineCapacity = LineCapacity(screenHeight, m_lineExtent.cy, dpi);
 }
 
 void CDisplayPage::ReadSavedLists()

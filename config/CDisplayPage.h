@@ -17,8 +17,11 @@ public:
     void OnOK() override;
     void OnCancel() override;
 
-    // Lines of lineHeight that fit one above the other with 20-pixel gaps round each.
-    static int LineCapacity(int screenHeight, int lineHeight);
+    // Lines of lineHeight that fit one above the other with gaps round each of 20 pixels at 96 DPI.
+    static int LineCapacity(int screenHeight, int lineHeight, int dpi);
+    // The height to store for a font chosen in the font dialog on a screen of dpi: the size chosen, in whole
+    // points (pointTenths), as a 96-DPI screen gives it, so that the dialog shown again keeps it.
+    static LONG StoredFontHeight(LONG chosenHeight, int pointTenths, int dpi);
     // Entries the row-count list offers: the pairs saved, at most the capacity; all of it when
     // nothing is saved.
     static int CountChoices(int savedPairs, int capacity);

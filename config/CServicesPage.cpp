@@ -2,6 +2,7 @@
 
 #include "config/CAddServicesDlg.h"
 #include "framework/CListCtrl.h"
+#include "framework/DpiScale.h"
 #include "monitor/CServiceManager.h"
 #include "res/resource.h"
 #include "settings/CRegistryKey.h"
@@ -10,6 +11,7 @@
 #include <vector>
 
 namespace {
+// In pixels at 96 DPI.
 const int kServerColumnWidth = 75;
 const int kServiceColumnWidth = 350;
 
@@ -38,9 +40,10 @@ BOOL CServicesPage::OnInitDialog()
     list.SetExtendedStyle(list.GetExtendedStyle() | LVS_EX_FULLROWSELECT);
     CString heading;
     heading.LoadString(IDS_SERVER);
-    list.InsertColumn(0, heading, LVCFMT_LEFT, kServerColumnWidth);
+    const int dpi = DpiScale::Dpi();
+    list.InsertColumn(0, heading, LVCFMT_LEFT, DpiScale::Scale(kServerColumnWidth, dpi));
     heading.LoadString(IDS_SERVICE);
-    list.InsertColumn(1, heading, LVCFMT_LEFT, kServiceColumnWidth);
+    list.InsertColumn(1, heading, LVCFMT_LEFT, DpiScale::Scale(kServiceColumnWidth, dpi));
     EnableDlgItem(IDC_REMOVE, FALSE);
     BOOL filled = TRUE;
     if (!m_settings.SavedServices.IsEmpty())

@@ -1,8 +1,10 @@
 #include "display/AnimationLayout.h"
 
+#include "framework/DpiScale.h"
+
 namespace AnimationLayout {
 
-int RowCount(int servicesCount, int serviceTotal, int clientWidth)
+int RowCount(int servicesCount, int serviceTotal, int clientWidth, int dpi)
 {
     if (serviceTotal <= 0)
         return 0;
@@ -10,7 +12,7 @@ int RowCount(int servicesCount, int serviceTotal, int clientWidth)
     int rows = servicesCount < 0 ? 0 : servicesCount;
     if (rows > serviceTotal)
         rows = serviceTotal;
-    if (clientWidth < kIntroMinWidth)
+    if (clientWidth < DpiScale::Scale(kIntroMinWidth, dpi))
         rows = 1;
     return rows;
 }
@@ -27,14 +29,25 @@ int RowTop(int row, int gap, int lineHeight)
     return (row + 1) * gap + row * lineHeight;
 }
 
-bool ShowsIntro(int clientWidth)
+bool ShowsIntro(int clientWidth, int dpi)
 {
-    return clientWidth > kIntroMinWidth;
+    return clientWidth > DpiScale::Scale(kIntroMinWidth, dpi);
 }
 
-UINT IntroInterval(int clientWidth)
+UINT IntroInterval(int clientWidth, int dpi)
 {
-    return ShowsIntro(clientWidth) ? kIntroInterval : kPreviewInterval;
+    return ShowsIntro(clientWidth, dpi) ? kIntroInterval : kPreviewInterval;
+}
+
+int IntroPictureDpi(int dpi)
+{
+    return dpi > DpiScale::kBaseDpi ? 2 * DpiScale::kBaseDpi : DpiScale::kBaseDpi;
+}
+
+SIZE IntroSize(int pictureWidth, int pictureHeight, int pictureDpi, int dpi)
+{
+    return SIZE{DpiScale::MulDivRounded(pictureWidth, dpi, pictureDpi),
+                DpiScale::MulDivRounded(pictureHeight, dpi, pictureDpi)};
 }
 
 POINT IntroOrigin(int clientWidth, int clientHeight, int pictureWidth, int pictureHeight)

@@ -3,6 +3,7 @@
 #include "display/AnimationLayout.h"
 #include "framework/CDC.h"
 #include "framework/CWinApp.h"
+#include "framework/DpiScale.h"
 #include "res/resource.h"
 
 #include <cstdlib>
@@ -21,7 +22,7 @@ int Width(const RECT& rect)
 }
 }
 
-CMonitorWnd::CMonitorWnd(BOOL autoDelete) : m_autoDelete(autoDelete)
+CMonitorWnd::CMonitorWnd(BOOL autoDelete) : m_autoDelete(autoDelete), m_dpi(DpiScale::Dpi())
 {
     m_settings.Load();
     m_rowCount = m_settings.ServicesCount;
@@ -55,10 +56,10 @@ int CMonitorWnd::OnCreate(CREATESTRUCTW* create)
     const int total = m_services.GetSize();
     if (total == 0)
         return 0;
-    m_rowCount = AnimationLayout::RowCount(m_rowCount, total, Width(client));
+    m_rowCount = AnimationLayout::RowCount(m_rowCount, total, Width(client), m_dpi);
     for (int row = 0; row < m_rowCount; ++row)
         PickService(row, TRUE);
-    SetTimer(kIntroTimer, AnimationLayout::IntroInterval(Width(client)));
+    SetTimer(kIntroTimer, AnimationLayout::IntroInterval(Width(client), m_dpi));
     return 0;
 }
 
@@ -182,7 +183,7 @@ void CMonitorWnd::OnPaint()
     CPaintDC paint(m_hWnd);
     RECT client;
     GetClientRect(&client);
-    if (AnimationLayout::ShowsIntro(Width(client))) {
+    if (AnimationLayout::ShowsIntro(Width(client), m_dpi)) {
         CClientDC dc(m_hWnd);
         DrawIntro(dc);
     }
@@ -203,8 +204,11 @@ BOOL CMonitorWnd::DrawIntro(HDC dc)
     CDC memory;
     if (!memory.CreateCompatibleDC(dc))
         return FALSE;
-    HANDLE picture = LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_INTRO), IMAGE_BITMAP, 0, 0,
-                                LR_CREATEDIBSECTION);
+    // The picture keeps its physical size: drawn for twice 96 DPI, it stays crisp on a scaled screen.
+    const int pictureDpi = AnimationLayout::IntroPictureDpi(m_dpi);
+    const int id = pictureDpi > DpiScale::kBaseDpi ? IDB_INTRO_LARGE : IDB_INTRO;
+    HANDLE picture =
+        LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION);
     if (picture == nullptr)
         return FALSE;
     BITMAP info = {};
@@ -213,9 +217,19 @@ BOOL CMonitorWnd::DrawIntro(HDC dc)
         CSelectObject selected(memory, picture);
         RECT client;
         GetClientRect(&client);
-        const POINT origin = AnimationLayout::IntroOrigin(Width(client), client.bottom - client.top, info.bmWidth,
-                                                          info.bmHeight);
-        BitBlt(dc, origin.x, origin.y, info.bmWidth, info.bmHeight, memory, 0, 0, SRCCOPY);
+        const SIZE size = AnimationLayout::IntroSize(info.bmWidth, info.bmHeight, pictureDpi, m_dpi);
+        const POINT origin = AnimationLayout::IntroOrigin(Width(client), client.bottom - client.top, size.cx, size.cy);
+        if (size.cx == info.bmWidth && size.cy == info.bmHeight) {
+            BitBlt(dc, origin.x, origin.y, size.cx, size.cy, memory, 0, 0, SRCCOPY);
+        } else {
+            // Between the two drawings: averaged, not dropped, pixels. The brush origin must be set after the mode.
+            const int oldMode = SetStretchBltMode(dc, HALFTONE);
+            POINT oldOrigin;
+            SetBrushOrgEx(dc, 0, 0, &oldOrigin);
+            StretchBlt(dc, origin.x, origin.y, size.cx, size.cy, memory, 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
+            SetBrushOrgEx(dc, oldOrigin.x, oldOrigin.y, nullptr);
+            SetStretchBltMode(dc, oldMode);
+        }
     }
     DeleteObject(picture);
     return TRUE;

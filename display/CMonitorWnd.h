@@ -36,4 +36,6 @@ protected:
     int m_rowCount;
     int m_lineHeight = 0;
     BOOL m_autoDelete;
+    // The screen's LOGPIXELSY: what the design gives in pixels is for 96.
+    int m_dpi;
 };

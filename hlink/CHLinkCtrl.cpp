@@ -1,12 +1,18 @@
 #include "hlink/CHLinkCtrl.h"
 
 #include "framework/CWaitCursor.h"
+#include "framework/DpiScale.h"
 #include "framework/CWinApp.h"
 #include "hlink/CHLinkSheet.h"
 #include "hlink/ShellOpen.h"
 #include "res/resource.h"
 
 #include <cstring>
+
+namespace {
+// Where a menu asked for from the keyboard opens, right of and below the link's corner, at 96 DPI.
+constexpr int kMenuOffset = 5;
+}
 
 CHLinkCtrl::CHLinkCtrl()
     : m_hHandCursor(LoadCursorW(AfxGetInstanceHandle(), MAKEINTRESOURCEW(IDC_LINK_HAND))),
@@ -116,8 +122,9 @@ void CHLinkCtrl::OnContextMenu(HWND, POINT point)
         GetClientRect(&client);
         point = {client.left, client.top};
         ClientToScreen(m_hWnd, &point);
-        point.x += 5;
-        point.y += 5;
+        const int offset = DpiScale::Scale(kMenuOffset, DpiScale::Dpi());
+        point.x += offset;
+        point.y += offset;
     }
     HMENU menu = LoadMenuW(AfxGetInstanceHandle(), MAKEINTRESOURCEW(IDR_LINK_MENU));
     if (menu == nullptr)

@@ -1,5 +1,6 @@
 #include "monitor/CMonitoredService.h"
 
+#include "framework/DpiScale.h"
 #include "monitor/ServiceApi.h"
 #include "monitor/ServiceLine.h"
 
@@ -185,7 +186,9 @@ BOOL CMonitoredService::Render()
 {
     if (m_font != nullptr || m_bitmap != nullptr)
         ReleaseLine();
-    m_font = CreateFontIndirectW(&m_settings.LogFont);
+    // The stored height is for a 96-DPI screen: the line keeps its physical size on this one.
+    const LOGFONTW font = DpiScale::ScaleFont(m_settings.LogFont, DpiScale::Dpi(m_memDC));
+    m_font = CreateFontIndirectW(&font);
     m_oldFont = SelectObject(m_memDC, m_font);
     m_cpu = static_cast<float>(ServiceLine::ClampedCpu(m_cpu));
     const CString line = ServiceLine::Format(m_server, m_displayName, m_statusText, m_shortLine != FALSE, m_memory, m_cpu);

@@ -7,6 +7,7 @@ Writes
   state colours (green running, orange paused, red stopped);
 - intro.bmp: the 281 x 364 intro picture, 8 bits per pixel, RLE8 with a 256-colour
   palette; its text is set in Liberation Sans by ImageMagick, the rest is Python;
+- intro-2x.bmp: the same drawn at twice the size, 562 x 728, for screens above 96 DPI;
 - blank.cur: the invisible 32 x 32 cursor (AND mask all ones, XOR all zeros);
 - link_page.ico: a page of text with a globe over its lower right corner, 32 x 32;
 - hand.cur: the 32 x 32 pointing hand of web links, hot spot at the index fingertip.
@@ -173,23 +174,27 @@ def pointing_hand():
 INTRO_W, INTRO_H = 281, 364
 
 
-def intro_rgb(url):
-    """The intro picture as raw RGB rows, top-down."""
+def intro_rgb(url, scale):
+    """The intro picture drawn scale times its size, as raw RGB rows, top-down."""
+    def px(v):
+        return f'{v * scale:g}'
+
     logo_y = 212
     bars = [  # (x0, x1, y, colour): lines gliding through the ring, cut by it as by a screen
         (72, 196, logo_y - 26, '#00ff00'),
         (98, 224, logo_y, '#fb7f00'),
         (58, 170, logo_y + 26, '#ff0000'),
     ]
-    draw = ['-fill', 'none', '-stroke', '#1d4f86', '-strokewidth', '12',
-            '-draw', f'circle 140,{logo_y} 140,{logo_y - 66}',
-            '-stroke', '#4f8fd6', '-strokewidth', '4',
-            '-draw', f'circle 140,{logo_y} 140,{logo_y - 66}',
-            '-stroke', '#4f8fd6', '-strokewidth', '10',
-            '-draw', f'line 186,{logo_y + 46} 214,{logo_y + 74}',
+    draw = ['-fill', 'none', '-stroke', '#1d4f86', '-strokewidth', px(12),
+            '-draw', f'circle {px(140)},{px(logo_y)} {px(140)},{px(logo_y - 66)}',
+            '-stroke', '#4f8fd6', '-strokewidth', px(4),
+            '-draw', f'circle {px(140)},{px(logo_y)} {px(140)},{px(logo_y - 66)}',
+            '-stroke', '#4f8fd6', '-strokewidth', px(10),
+            '-draw', f'line {px(186)},{px(logo_y + 46)} {px(214)},{px(logo_y + 74)}',
             '-stroke', 'none']
     for x0, x1, y, colour in bars:
-        draw += ['-fill', colour, '-draw', f'roundrectangle {x0},{y - 7} {x1},{y + 7} 7,7']
+        draw += ['-fill', colour,
+                 '-draw', f'roundrectangle {px(x0)},{px(y - 7)} {px(x1)},{px(y + 7)} {px(7)},{px(7)}']
     text = [
         ('Liberation-Sans', 12, '#8c96a3', 22, 'Z E N T R I X   P R E S E N T S'),
         ('Liberation-Sans-Bold', 42, '#ffffff', 40, 'Quorvane'),
@@ -197,12 +202,13 @@ def intro_rgb(url):
         ('Liberation-Sans', 13, '#6fa8ff', 330, url),
     ]
     for font, size, colour, y, words in text:
-        draw += ['-font', font, '-pointsize', str(size), '-fill', colour,
-                 '-gravity', 'north', '-annotate', f'+0+{y}', words, '-gravity', 'northwest']
-    cmd = ['convert', '-size', f'{INTRO_W}x{INTRO_H}', 'xc:black', '-antialias'] + draw + \
+        draw += ['-font', font, '-pointsize', px(size), '-fill', colour,
+                 '-gravity', 'north', '-annotate', f'+0+{px(y)}', words, '-gravity', 'northwest']
+    width, height = INTRO_W * scale, INTRO_H * scale
+    cmd = ['convert', '-size', f'{width}x{height}', 'xc:black', '-antialias'] + draw + \
           ['-colors', '256', '-depth', '8', 'rgb:-']
     data = subprocess.run(cmd, check=True, capture_output=True).stdout
-    assert len(data) == INTRO_W * INTRO_H * 3
+    assert len(data) == width * height * 3
     return data
 
 
@@ -231,8 +237,9 @@ def rle8_row(row):
     return out + b'\0\0'
 
 
-def write_intro(path, url):
-    rgb = intro_rgb(url)
+def write_intro(path, url, scale=1):
+    rgb = intro_rgb(url, scale)
+    width, height = INTRO_W * scale, INTRO_H * scale
     colours, pixels = {}, bytearray()
     for k in range(0, len(rgb), 3):
         c = rgb[k:k + 3]
@@ -242,10 +249,10 @@ def write_intro(path, url):
     assert len(colours) <= 256
     palette = b''.join(bytes((c[2], c[1], c[0], 0)) for c in colours) + b'\0' * 4 * (256 - len(colours))
     bits = bytearray()
-    for y in reversed(range(INTRO_H)):
-        bits += rle8_row(pixels[y * INTRO_W:(y + 1) * INTRO_W])
+    for y in reversed(range(height)):
+        bits += rle8_row(pixels[y * width:(y + 1) * width])
     bits[-2:] = b'\0\1'  # the last end-of-line becomes end-of-bitmap
-    info = struct.pack('<IiiHHIIiiII', 40, INTRO_W, INTRO_H, 1, 8, 1, len(bits), 2835, 2835, 256, 0)
+    info = struct.pack('<IiiHHIIiiII', 40, width, height, 1, 8, 1, len(bits), 2835 * scale, 2835 * scale, 256, 0)
     offset = 14 + len(info) + len(palette)
     header = struct.pack('<2sIHHI', b'BM', offset + len(bits), 0, 0, offset)
     path.write_bytes(header + info + palette + bits)
@@ -266,6 +273,7 @@ def main():
     out.mkdir(parents=True, exist_ok=True)
     write_ico(out / 'app.ico', [monitor(32), monitor(16)])
     write_intro(out / 'intro.bmp', url)
+    write_intro(out / 'intro-2x.bmp', url, 2)
     write_blank_cursor(out / 'blank.cur')
     write_ico(out / 'link_page.ico', [page_and_globe()])
     write_ico(out / 'hand.cur', [pointing_hand()], hotspot=(8, 3))

@@ -20,6 +20,8 @@
 
 // Bitmaps
 #define IDB_INTRO 131
+// The intro drawn at twice the size, for scaled screens
+#define IDB_INTRO_LARGE 134
 
 // Dialog templates
 #define IDD_LINK_PAGE 106

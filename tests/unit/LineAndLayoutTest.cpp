@@ -1,5 +1,6 @@
 #include "config/CDisplayPage.h"
 #include "display/AnimationLayout.h"
+#include "framework/DpiScale.h"
 #include "monitor/ServiceLine.h"
 
 #include <gtest/gtest.h>
@@ -44,6 +45,21 @@ TEST(Rows, GapAndTopsSpreadRowsEvenlyAndOverlapWhenTheyDoNotFit)
     EXPECT_EQ(AnimationLayout::RowGap(768, -1, 24), 768);
 }
 
+TEST(Dpi, PixelsAt96DpiScaleToTheScreenRoundingHalvesAwayFromZero)
+{
+    // value, dpi, scaled; then unscaled back
+    const int rows[][4] = {{21, 96, 21, 21},     {-21, 120, -26, -21}, {-21, 144, -32, -21}, {-21, 192, -42, -21},
+                           {400, 120, 500, 400}, {20, 144, 30, 20},    {281, 144, 422, 281}, {-1, 144, -2, -1},
+                           {3, 120, 4, 3},       {0, 192, 0, 0},       {7, 0, 7, 7},         {-43, 72, -32, -43}};
+    for (const auto &row : rows) {
+        EXPECT_EQ(DpiScale::Scale(row[0], row[1]), row[2]) << row[0] << " at " << row[1];
+        EXPECT_EQ(DpiScale::Unscale(row[2], row[1]), row[3]) << row[2] << " at " << row[1];
+    }
+    EXPECT_EQ(DpiScale::MulDivRounded(2000000000, 192, 96), 2147483647);
+    EXPECT_EQ(DpiScale::MulDivRounded(-7, 1, -2), 4);
+    EXPECT_EQ(DpiScale::MulDivRounded(5, 1, 0), 0);
+}
+
 TEST(Intro, PictureIsCentredAndMayOverhangASmallWindow)
 {
     const POINT origin = AnimationLayout::IntroOrigin(1024, 768, 281, 364);
@@ -51,16 +67,36 @@ TEST(Intro, PictureIsCentredAndMayOverhangASmallWindow)
     EXPECT_EQ(origin.y, 202);
     EXPECT_EQ(AnimationLayout::IntroOrigin(1023, 768, 281, 364).x, 371);
     EXPECT_EQ(AnimationLayout::IntroOrigin(401, 300, 281, 364).y, -32);
-    EXPECT_TRUE(AnimationLayout::ShowsIntro(401));
-    EXPECT_FALSE(AnimationLayout::ShowsIntro(400));
+    EXPECT_TRUE(AnimationLayout::ShowsIntro(401, 96));
+    EXPECT_FALSE(AnimationLayout::ShowsIntro(400, 96));
+    EXPECT_FALSE(AnimationLayout::ShowsIntro(800, 192));
+    EXPECT_EQ(AnimationLayout::RowCount(5, 9, 799, 192), 1);
+    EXPECT_EQ(AnimationLayout::RowCount(5, 9, 800, 192), 5);
+    // The drawing for 96 DPI alone at 96, the one for 192 above; its size the physical one.
+    const int pictures[][4] = {{96, 96, 281, 364}, {120, 192, 351, 455}, {144, 192, 422, 546}, {192, 192, 562, 728}};
+    for (const auto &row : pictures) {
+        const int pictureDpi = AnimationLayout::IntroPictureDpi(row[0]);
+        const SIZE size = AnimationLayout::IntroSize(281 * pictureDpi / 96, 364 * pictureDpi / 96, pictureDpi, row[0]);
+        EXPECT_EQ(pictureDpi, row[1]);
+        EXPECT_EQ(size.cx, row[2]) << row[0];
+        EXPECT_EQ(size.cy, row[3]) << row[0];
+    }
 }
 
 TEST(RowChoices, CapacityLeavesTwentyPixelsRoundEveryLineAndTheListEndsAtThePairsOrIt)
 {
-    EXPECT_EQ(CDisplayPage::LineCapacity(768, 24), 17);
-    EXPECT_EQ(CDisplayPage::LineCapacity(768, 35), 13);
-    EXPECT_EQ(CDisplayPage::LineCapacity(768, 800), 0);
-    EXPECT_EQ(CDisplayPage::LineCapacity(10, 5), 0);
+    // Height, line, dpi, capacity: the same screen at 100, 125, 150 and 200 % holds as many lines.
+    const int capacities[][4] = {{768, 24, 96, 17},  {960, 30, 120, 17}, {1152, 36, 144, 17}, {1536, 48, 192, 17},
+                                 {768, 35, 96, 13},  {768, 800, 96, 0},  {10, 5, 96, 0},      {1536, 48, 96, 22}};
+    for (const auto &row : capacities)
+        EXPECT_EQ(CDisplayPage::LineCapacity(row[0], row[1], row[2]), row[3]) << row[0] << " at " << row[2];
+    // The dialog's height, its size in tenths of a point, dpi, the height stored: the same whole points at every
+    // scale, and the dialog's own height at 96 DPI or without a size.
+    const int fonts[][4] = {{-21, 160, 96, -21}, {-43, 160, 192, -21}, {-27, 160, 120, -21}, {-32, 160, 144, -21},
+                            {-192, 720, 192, -96}, {-45, 170, 192, -23}, {-22, 170, 96, -22}, {-42, 0, 192, -21},
+                            {44, 160, 192, 22}};
+    for (const auto &row : fonts)
+        EXPECT_EQ(CDisplayPage::StoredFontHeight(row[0], row[1], row[2]), row[3]) << row[0] << " at " << row[2];
     const int choices[][3] = {{0, 12, 12}, {3, 12, 3}, {20, 12, 12}, {3, 0, 0}, {0, -1, 0}};
     for (const auto &row : choices)
         EXPECT_EQ(CDisplayPage::CountChoices(row[0], row[1]), row[2]) << row[0] << " " << row[1];
