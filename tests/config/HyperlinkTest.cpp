@@ -137,8 +137,12 @@ TEST_F(Hyperlink, TheMenuOpensBesideTheLinkWithTheArrowShowsPropertiesAndCopiesT
     ASSERT_NE(menu, nullptr);
     RECT rect;
     GetWindowRect(menu, &rect);
-    EXPECT_EQ(rect.left, m_rect.left + 5);
-    EXPECT_EQ(rect.top, m_rect.top + 5);
+    // 5 pixels at 96 DPI, as the platform scales them to the screen's.
+    HDC screen = GetDC(nullptr);
+    const int offset = MulDiv(5, GetDeviceCaps(screen, LOGPIXELSY), 96);
+    ReleaseDC(nullptr, screen);
+    EXPECT_EQ(rect.left, m_rect.left + offset);
+    EXPECT_EQ(rect.top, m_rect.top + offset);
     // Over the link beside the menu's corner.
     UiDriver::MoveMouseTo(m_rect.left + 3, m_rect.top + 1);
     EXPECT_TRUE(PointerBecomes(LoadCursorW(nullptr, IDC_ARROW))) << "the arrow while the menu is open";

@@ -72,13 +72,13 @@ std::set<COLORREF> Colours(const RECT& area)
     return std::set<COLORREF>(pixels.begin(), pixels.end());
 }
 
-// Bounding box of the pixels of one colour (right < 0 when there are none).
-RECT Bounds(const std::vector<COLORREF>& pixels, COLORREF colour)
+// Bounding box of the screen's pixels of one colour, or with except of every other (right < 0 when there are none).
+RECT Bounds(const std::vector<COLORREF>& pixels, COLORREF colour, bool except = false)
 {
     const int width = Screen().right;
     RECT box = {width, Screen().bottom, -1, -1};
     for (size_t i = 0; i < pixels.size(); ++i)
-        if (pixels[i] == colour) {
+        if ((pixels[i] == colour) != except) {
             const int x = static_cast<int>(i % width), y = static_cast<int>(i / width);
             box = {std::min<LONG>(box.left, x), std::min<LONG>(box.top, y), std::max<LONG>(box.right, x + 1),
                    std::max<LONG>(box.bottom, y + 1)};
@@ -102,6 +102,14 @@ class InspectedFrame : public CSaverFrameWnd {
 public:
     int Services() const { return m_services.GetSize(); }
     size_t Rows() const { return m_displayed.size(); }
+    int LineHeight() const { return m_lineHeight; }
+    // The font of the first row's line, selected in its memory DC.
+    TEXTMETRICW LineMetrics() const
+    {
+        TEXTMETRICW metrics = {};
+        GetTextMetricsW(m_displayed.at(0)->m_memDC, &metrics);
+        return metrics;
+    }
 };
 
 class SaverWindow : public ::testing::Test {
@@ -288,13 +296,19 @@ TEST_F(SaverWindow, EachStateShowsInItsOwnColourAndLinesLeaveNothingBehind)
     DestroyWindow(other);
 }
 
-TEST_F(SaverWindow, RowsAreAtMostTheServicesZeroRowsNoneAndOnlyKeysAndButtonsAskTheFrameToClose)
+TEST_F(SaverWindow,
+       RowsAreAtMostTheServicesZeroRowsNoneLinesAndIntroKeepTheirSizeAtAnyDpiAndOnlyKeysAndButtonsAskTheFrameToClose)
 {
     // Three saved services give three rows of the five configured, and zero rows none. The last frame in this
     // process takes every input in turn, as Wine takes 2 s to destroy a window. (The system's requests are checked
     // in the framework's tests.)
     for (const wchar_t* name : {L"QvRowsA", L"QvRowsB", L"QvRowsC"})
         ASSERT_TRUE(AddProbe(name, name).Installed());
+    // 96 DPI in the suite's prefix, 192 in the 200 % run of the screen sizes: there twice the pixels.
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY), scale = dpi / 96;
+    ReleaseDC(nullptr, screen);
+    ASSERT_TRUE(dpi == 96 || dpi == 192) << dpi;
     POINT still;
     GetCursorPos(&still);
     InspectedFrame* frame = nullptr;
@@ -306,7 +320,18 @@ TEST_F(SaverWindow, RowsAreAtMostTheServicesZeroRowsNoneAndOnlyKeysAndButtonsAsk
         ASSERT_TRUE(frame->CreateFullScreen());
         EXPECT_EQ(frame->Services(), 3);
         EXPECT_EQ(frame->Rows(), rows) << count << " rows configured";
+        if (rows > 0) {
+            // At 96 DPI the default font has a character height of 21 pixels and a line of 23.
+            EXPECT_EQ(frame->LineMetrics().tmHeight - frame->LineMetrics().tmInternalLeading, 21 * scale);
+            EXPECT_NEAR(frame->LineHeight(), 23 * scale, 2);
+        }
     }
+    // The intro's lit part is 194 by 321 pixels at 96 DPI.
+    const POINT middle = {Screen().right / 2, Screen().bottom / 2};
+    ASSERT_TRUE(WaitPumping([&] { return UiDriver::IntroColoursAround(middle); }, 5000));
+    const RECT intro = Bounds(UiDriver::CaptureScreen(Screen()), kBlack, true);
+    EXPECT_NEAR(intro.right - intro.left, 194 * scale, 2);
+    EXPECT_NEAR(intro.bottom - intro.top, 321 * scale, 2);
     const HWND window = frame->GetSafeHwnd();
     // clang-format off
     const struct { UINT message; WPARAM wParam; bool closes; } inputs[] = {

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # The full-screen picture and row layout on the smallest and a very large screen, and two monitors
-# side by side on a wide one: cases of saver_tests, each on a private Xvfb of that size.
+# side by side on a wide one: cases of saver_tests, each on a private Xvfb of that size. Then a
+# 1024x768 screen at 150 % and 200 % (1536x1152 at 144 DPI, 2048x1536 at 192): the saver's line and
+# intro sizes, the Setup sheet's and the link page's layout and the font dialog's choice.
 # Argument: the folder of the test programs.
 source "$(dirname "$0")/../../scripts/lib.sh"
 
@@ -17,6 +19,30 @@ for run in "640x480 $CASE" "3840x2160 $CASE" "1824x768 SaverWindow.ASecondMonito
   start_xvfb "$size"
   keep_prefix_up "$TESTS"
   run_cases "$TESTS/saver_tests.exe" "${run#* }" || status=1
+  stop_wine
+done
+
+SETUP='SetupSheet.PagesAreSavedAsPicturesAndNoTextIsClipped:SetupSheet.SwatchesShowStoredAndChosenColoursAndAChosenFontRefillsTheCountListToItsCapacityKeepingTheCount'
+for run in "1536x1152 144" "2048x1536 192"; do
+  size=${run% *} dpi=${run#* }
+  echo "== $size at $dpi DPI"
+  # Wine reads the DPI when its programs start: the value is in the prefix before anything runs. The programs
+  # that show and end dialogs over and over keep their windows to Wine, as in the main run.
+  copy_prefix "$RUN_DIR/template" "$RUN_DIR/screens-$dpi"
+  {
+    printf '\n[Control Panel\\\\Desktop]\n"LogPixels"=dword:%08x\n' "$dpi"
+    for program in config_tests link_tests; do
+      printf '\n[Software\\\\Wine\\\\AppDefaults\\\\%s.exe\\\\X11 Driver]\n"Managed"="N"\n' "$program"
+    done
+  } >>"$WINEPREFIX/user.reg"
+  mkdir -p "$QSS_OUT/$dpi"
+  start_xvfb "$size"
+  keep_prefix_up "$TESTS"
+  if [ "$dpi" = 192 ]; then
+    run_cases "$TESTS/saver_tests.exe" 'SaverWindow.RowsAreAtMost*' || status=1
+  fi
+  QSS_OUT="$QSS_OUT/$dpi" run_cases "$TESTS/config_tests.exe" "$SETUP" || status=1
+  QSS_OUT="$QSS_OUT/$dpi" run_cases "$TESTS/link_tests.exe" 'Hyperlink.TheMenuOpens*' || status=1
   stop_wine
 done
 exit "$status"

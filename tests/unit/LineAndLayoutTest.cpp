@@ -86,15 +86,15 @@ TEST(Intro, PictureIsCentredAndMayOverhangASmallWindow)
 TEST(RowChoices, CapacityLeavesTwentyPixelsRoundEveryLineAndTheListEndsAtThePairsOrIt)
 {
     // Height, line, dpi, capacity: the same screen at 100, 125, 150 and 200 % holds as many lines.
-    const int capacities[][4] = {{768, 24, 96, 17},  {960, 30, 120, 17}, {1152, 36, 144, 17}, {1536, 48, 192, 17},
-                                 {768, 35, 96, 13},  {768, 800, 96, 0},  {10, 5, 96, 0},      {1536, 48, 96, 22}};
+    const int capacities[][4] = {{768, 24, 96, 17}, {960, 30, 120, 17}, {1152, 36, 144, 17}, {1536, 48, 192, 17},
+                                 {768, 35, 96, 13}, {768, 800, 96, 0},  {10, 5, 96, 0},      {1536, 48, 96, 22}};
     for (const auto &row : capacities)
         EXPECT_EQ(CDisplayPage::LineCapacity(row[0], row[1], row[2]), row[3]) << row[0] << " at " << row[2];
     // The dialog's height, its size in tenths of a point, dpi, the height stored: the same whole points at every
     // scale, and the dialog's own height at 96 DPI or without a size.
-    const int fonts[][4] = {{-21, 160, 96, -21}, {-43, 160, 192, -21}, {-27, 160, 120, -21}, {-32, 160, 144, -21},
-                            {-192, 720, 192, -96}, {-45, 170, 192, -23}, {-22, 170, 96, -22}, {-42, 0, 192, -21},
-                            {44, 160, 192, 22}};
+    const int fonts[][4] = {{-21, 160, 96, -21},  {-43, 160, 192, -21},  {-27, 160, 120, -21},
+                            {-32, 160, 144, -21}, {-192, 720, 192, -96}, {-45, 170, 192, -23},
+                            {-22, 170, 96, -22},  {-42, 0, 192, -21},    {44, 160, 192, 22}};
     for (const auto &row : fonts)
         EXPECT_EQ(CDisplayPage::StoredFontHeight(row[0], row[1], row[2]), row[3]) << row[0] << " at " << row[2];
     const int choices[][3] = {{0, 12, 12}, {3, 12, 3}, {20, 12, 12}, {3, 0, 0}, {0, -1, 0}};
