@@ -103,7 +103,8 @@ TEST_F(SetupSheet, SwatchesShowStoredAndChosenColoursAndAChosenFontRefillsTheCou
     SendDlgItemMessageW(dialog, cmb3, CB_SETCURSEL, WPARAM(-1), 0);
     SetDlgItemTextW(dialog, cmb3, L"72");
     ASSERT_TRUE(m_setup.EndDialog(dialog, IDOK));
-    // 72-point Arial is 110 pixels high: five rows fit a 768-pixel screen, more than the saved pairs.
+    // 72-point Arial is 110 pixels high: five rows fit a 768-pixel screen, more than the saved pairs. The screen-size
+    // runs at 150 % and 200 % give screen, font and gaps 1.5 and 2 times the pixels, and store the same 96 pixels.
     EXPECT_TRUE(UiDriver::WaitFor([this] { return Choices() == 5; }, 5000));
     EXPECT_EQ(Selection(), 4);
     EXPECT_TRUE(m_setup.ApplyEnabled());

@@ -116,16 +116,12 @@ void SetupSession::CheckLayout(HWND window, const std::wstring& name)
         GetClassNameW(child, className, 32);
         const std::wstring text = UiDriver::WindowText(child), kind = className;
         const LONG style = GetWindowLongW(child, GWL_STYLE), type = style & BS_TYPEMASK;
-        // A list's column headings, with the room a heading takes beside its text (as LVSCW_AUTOSIZE_USEHEADER).
-        for (int column = 0; kind == WC_LISTVIEWW && column < Header_GetItemCount(ListView_GetHeader(child)); ++column) {
+        // A list's column headings (column widths are given in pixels), with 12 pixels for the heading's margins.
+        for (int i = 0; kind == WC_LISTVIEWW && i < Header_GetItemCount(ListView_GetHeader(child)); ++i) {
             wchar_t heading[64] = {};
-            LVCOLUMNW item = {};
-            item.mask = LVCF_TEXT;
-            item.pszText = heading;
-            item.cchTextMax = 64;
-            ListView_GetColumn(child, column, &item);
-            EXPECT_LE(ListView_GetStringWidth(child, heading) + 12, ListView_GetColumnWidth(child, column))
-                << name.c_str() << ": column " << column;
+            LVCOLUMNW column = {LVCF_TEXT, 0, 0, heading, 64, 0, 0, 0};
+            ListView_GetColumn(child, i, &column);
+            EXPECT_LE(ListView_GetStringWidth(child, heading) + 12, ListView_GetColumnWidth(child, i)) << heading;
         }
         if (text.empty() || (kind != L"Static" && kind != L"Button") || !IsWindowVisible(child))
             continue;

@@ -103,13 +103,8 @@ public:
     int Services() const { return m_services.GetSize(); }
     size_t Rows() const { return m_displayed.size(); }
     int LineHeight() const { return m_lineHeight; }
-    // The font of the first row's line, selected in its memory DC.
-    TEXTMETRICW LineMetrics() const
-    {
-        TEXTMETRICW metrics = {};
-        GetTextMetricsW(m_displayed.at(0)->m_memDC, &metrics);
-        return metrics;
-    }
+    // Where the first row's line is drawn, with its font.
+    HDC LineDC() const { return m_displayed.at(0)->m_memDC; }
 };
 
 class SaverWindow : public ::testing::Test {
@@ -304,11 +299,10 @@ TEST_F(SaverWindow,
     // in the framework's tests.)
     for (const wchar_t* name : {L"QvRowsA", L"QvRowsB", L"QvRowsC"})
         ASSERT_TRUE(AddProbe(name, name).Installed());
-    // 96 DPI in the suite's prefix, 192 in the 200 % run of the screen sizes: there twice the pixels.
+    // 96 DPI in the suite's prefix, 144 and 192 in the 150 % and 200 % runs of the screen sizes.
     HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSY), scale = dpi / 96;
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
     ReleaseDC(nullptr, screen);
-    ASSERT_TRUE(dpi == 96 || dpi == 192) << dpi;
     POINT still;
     GetCursorPos(&still);
     InspectedFrame* frame = nullptr;
@@ -322,16 +316,18 @@ TEST_F(SaverWindow,
         EXPECT_EQ(frame->Rows(), rows) << count << " rows configured";
         if (rows > 0) {
             // At 96 DPI the default font has a character height of 21 pixels and a line of 23.
-            EXPECT_EQ(frame->LineMetrics().tmHeight - frame->LineMetrics().tmInternalLeading, 21 * scale);
-            EXPECT_NEAR(frame->LineHeight(), 23 * scale, 2);
+            TEXTMETRICW font = {};
+            GetTextMetricsW(frame->LineDC(), &font);
+            EXPECT_EQ(font.tmHeight - font.tmInternalLeading, MulDiv(21, dpi, 96));
+            EXPECT_NEAR(frame->LineHeight(), MulDiv(23, dpi, 96), 2);
         }
     }
     // The intro's lit part is 194 by 321 pixels at 96 DPI.
     const POINT middle = {Screen().right / 2, Screen().bottom / 2};
     ASSERT_TRUE(WaitPumping([&] { return UiDriver::IntroColoursAround(middle); }, 5000));
     const RECT intro = Bounds(UiDriver::CaptureScreen(Screen()), kBlack, true);
-    EXPECT_NEAR(intro.right - intro.left, 194 * scale, 2);
-    EXPECT_NEAR(intro.bottom - intro.top, 321 * scale, 2);
+    EXPECT_NEAR(intro.right - intro.left, MulDiv(194, dpi, 96), 2);
+    EXPECT_NEAR(intro.bottom - intro.top, MulDiv(321, dpi, 96), 2);
     const HWND window = frame->GetSafeHwnd();
     // clang-format off
     const struct { UINT message; WPARAM wParam; bool closes; } inputs[] = {

@@ -38,9 +38,7 @@ for run in "1536x1152 144" "2048x1536 192"; do
   mkdir -p "$QSS_OUT/$dpi"
   start_xvfb "$size"
   keep_prefix_up "$TESTS"
-  if [ "$dpi" = 192 ]; then
-    run_cases "$TESTS/saver_tests.exe" 'SaverWindow.RowsAreAtMost*' || status=1
-  fi
+  run_cases "$TESTS/saver_tests.exe" 'SaverWindow.RowsAreAtMost*' || status=1
   QSS_OUT="$QSS_OUT/$dpi" run_cases "$TESTS/config_tests.exe" "$SETUP" || status=1
   QSS_OUT="$QSS_OUT/$dpi" run_cases "$TESTS/link_tests.exe" 'Hyperlink.TheMenuOpens*' || status=1
   stop_wine
