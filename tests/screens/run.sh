@@ -26,8 +26,8 @@ SETUP='SetupSheet.PagesAreSavedAsPicturesAndNoTextIsClipped:SetupSheet.SwatchesS
 for run in "1536x1152 144" "2048x1536 192"; do
   size=${run% *} dpi=${run#* }
   echo "== $size at $dpi DPI"
-  # Wine reads the DPI when its programs start: the value is in the prefix before anything runs. The programs
-  # that show and end dialogs over and over keep their windows to Wine, as in the main run.
+  # Wine reads the DPI as its processes start: the value goes into a prefix of its own before anything runs there.
+  # The programs that show and end dialogs over and over keep their windows to Wine, as in the main run.
   copy_prefix "$RUN_DIR/template" "$RUN_DIR/screens-$dpi"
   {
     printf '\n[Control Panel\\\\Desktop]\n"LogPixels"=dword:%08x\n' "$dpi"
