@@ -165,7 +165,9 @@ int wmain()
         ownLists, oneList);
     CurrentServiceApi() = RealServiceApi();
     std::vector<BYTE> listBuffer(1 << 20);
-    const double bareList = MicrosecondsEach(kRefreshRounds, [&] { bareListed += BareList(listBuffer); });
+    double bareList = 1e300;
+    for (int pass = 0; pass < 5; ++pass)
+        bareList = std::min(bareList, MicrosecondsEach(kRefreshRounds, [&] { bareListed += BareList(listBuffer); }));
 
     std::printf("services listed: %lu (bare %lu), bytes needed %lu\n", count, bareCount, needed);
     std::printf("refreshes completed: %d of %d (bare %d)\n", completed, 5 * kRefreshRounds, bareCompleted);
@@ -174,7 +176,7 @@ int wmain()
     std::printf("Refresh       %10.1f us   bare status+process calls %9.1f us   ratio %.2f\n", refresh, bareRefresh,
                 refresh / bareRefresh);
     std::printf("process not opened, from the list: refreshes completed %d of %d, bare list queries %d of %d\n", listed,
-                10 * (kRefreshRounds / kRoundRows) * kRoundRows, bareListed, kRefreshRounds);
+                10 * (kRefreshRounds / kRoundRows) * kRoundRows, bareListed, 5 * kRefreshRounds);
     std::printf("Refresh, a list each %8.1f us   a row of %d sharing one list %7.1f us   bare list query %7.1f us\n",
                 ownLists / kRoundRows, kRoundRows, oneList / kRoundRows, bareList);
     return 0;
