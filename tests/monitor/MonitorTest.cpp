@@ -120,7 +120,7 @@ TEST(MonitoredService, RunningProbeShowsItsNameWorkingSetAndShareAndItsDeletionL
         EXPECT_FALSE(service.m_shortLine);
         // The probe keeps a processor busy. Under Wine its handle tells only this program's own times, and a user
         // without elevation may not open it at all: either way the system's process list tells its share, and the
-        // working set its handle tells.
+        // working set its handle told a second before, give or take a few pages.
         std::vector<DWORD> memory;
         for (const DWORD refusal : {DWORD{0}, DWORD{ERROR_ACCESS_DENIED}}) {
             seam.fault = [refusal](Call call, HANDLE) { return call == Call::OpenProcess ? refusal : 0; };
