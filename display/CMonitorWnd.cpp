@@ -70,7 +70,7 @@ BOOL CMonitorWnd::PickService(int row, BOOL append)
     do
         service = m_services.GetAt(rand() % total);
     while (service->m_inUse);
-    service->Refresh(TRUE);
+    service->Refresh(TRUE, &m_processes);
     service->Render();
     m_lineHeight = service->m_size.cy;
     service->PlaceRandomly(m_hWnd);
@@ -113,6 +113,7 @@ COLORREF CMonitorWnd::ColorFor(const CString& statusText) const
 
 void CMonitorWnd::DrawFrame()
 {
+    m_processes.Reset();
     CClientDC dc(m_hWnd);
     RECT client;
     GetClientRect(&client);
@@ -131,7 +132,7 @@ void CMonitorWnd::DrawFrame()
         const int y = AnimationLayout::RowTop(i, gap, m_lineHeight);
         if (m_tick == 0) {
             const SIZE before = service->m_size;
-            service->Refresh(FALSE);
+            service->Refresh(FALSE, &m_processes);
             float newCpu;
             DWORD newMemory;
             CString newStatus;

@@ -30,6 +30,9 @@ protected:
     COLORREF ColorFor(const CString& statusText) const;
 
     CMonitoredList m_services;
+    // The system's process list, asked at most once a frame and only for a row whose process's own handle cannot
+    // tell its figures: the rows of a refresh round share it, and so do the lines given a row in that frame.
+    CProcessList m_processes;
     std::vector<CMonitoredService*> m_displayed;
     CSaverSettings m_settings;
     int m_tick = 0;

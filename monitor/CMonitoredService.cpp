@@ -15,6 +15,33 @@ ULONGLONG FileTimeValue(const FILETIME &time)
     return (static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
 }
 
+struct TimesSample {
+    ULONGLONG created, kernel, user;
+};
+
+bool ReadTimes(const ServiceApi &api, HANDLE process, TimesSample &times)
+{
+    FILETIME creation = {}, exit = {}, kernel = {}, user = {};
+    if (!api.getProcessTimes(process, &creation, &exit, &kernel, &user))
+        return false;
+    times = {FileTimeValue(creation), FileTimeValue(kernel), FileTimeValue(user)};
+    return true;
+}
+
+// FALSE unless the times read are the process's own. Wine answers GetProcessTimes for any process with the caller's
+// own times; on Windows another process's times match ours only by a coincidence of clock ticks, and the list then
+// tells the same. Ours are read before and after, so a tick of our own in between cannot hide a match.
+bool ReadOthersTimes(const ServiceApi &api, HANDLE process, TimesSample &times)
+{
+    TimesSample before = {}, after = {};
+    const bool ownBefore = ReadTimes(api, GetCurrentProcess(), before);
+    if (!ReadTimes(api, process, times))
+        return false;
+    const bool ownAfter = ReadTimes(api, GetCurrentProcess(), after);
+    const auto ours = [&times](const TimesSample &own) { return own.kernel == times.kernel && own.user == times.user; };
+    return ownBefore && ownAfter && !ours(before) && !ours(after);
+}
+
 } // namespace
 
 CMonitoredService::CMonitoredService()
@@ -89,7 +116,7 @@ BOOL CMonitoredService::SetStatusText(DWORD state)
     return TRUE;
 }
 
-BOOL CMonitoredService::Refresh(BOOL restart)
+BOOL CMonitoredService::Refresh(BOOL restart, CProcessList *processes)
 {
     // A restart holds until a sample is taken: a restart whose measurement failed would otherwise let
     // the next share span all the time since the line was last on screen.
@@ -114,35 +141,47 @@ BOOL CMonitoredService::Refresh(BOOL restart)
         m_cpu = 0.0f;
         return TRUE;
     }
-    return MeasureProcess(status.dwProcessId, restart);
+    CProcessList own;
+    return MeasureProcess(status.dwProcessId, restart, processes != nullptr ? *processes : own);
 }
 
-BOOL CMonitoredService::MeasureProcess(DWORD processId, BOOL restart)
+BOOL CMonitoredService::MeasureProcess(DWORD processId, BOOL restart, CProcessList &processes)
 {
+    // The process's own handle first; what it cannot tell (the right to open it refused, as a service's is to a user
+    // without elevation), the system's process list tells, when it holds the process.
     const ServiceApi &api = CurrentServiceApi();
-    const HANDLE process = api.openProcess(PROCESS_QUERY_INFORMATION, FALSE, processId);
-    if (process == nullptr)
-        return FALSE;
-
-    // The record's own size goes in its first field, as the call requires.
-    PROCESS_MEMORY_COUNTERS counters = {};
-    counters.cb = sizeof(counters);
-    if (!api.getProcessMemoryInfo(process, &counters, sizeof(counters))) {
+    bool hasMemory = false, hasTimes = false;
+    SIZE_T workingSet = 0;
+    ULONGLONG cpuTime = 0, created = 0, now = 0;
+    if (const HANDLE process = api.openProcess(PROCESS_QUERY_INFORMATION, FALSE, processId)) {
+        // The record's own size goes in its first field, as the call requires.
+        PROCESS_MEMORY_COUNTERS counters = {};
+        counters.cb = sizeof(counters);
+        hasMemory = api.getProcessMemoryInfo(process, &counters, sizeof(counters)) != FALSE;
+        workingSet = counters.WorkingSetSize;
+        TimesSample times = {};
+        hasTimes = hasMemory && ReadOthersTimes(api, process, times);
+        cpuTime = times.kernel + times.user;
+        created = times.created;
+        now = api.monotonicTime();
         api.closeHandle(process);
-        return FALSE;
     }
-    m_memory = static_cast<DWORD>(counters.WorkingSetSize / kMemoryUnit);
-
-    FILETIME creation = {}, exit = {}, kernel = {}, user = {};
-    if (!api.getProcessTimes(process, &creation, &exit, &kernel, &user)) {
-        api.closeHandle(process);
-        return FALSE;
+    CProcessList::Entry entry = {};
+    if ((!hasMemory || !hasTimes) && processes.Find(processId, entry)) {
+        workingSet = hasMemory ? workingSet : entry.workingSet;
+        hasMemory = hasTimes = true;
+        cpuTime = entry.cpuTime;
+        created = entry.created;
+        now = entry.sampleTime;
     }
-    m_curCpuTime = FileTimeValue(kernel) + FileTimeValue(user);
-    const ULONGLONG now = api.monotonicTime();
+    if (!hasMemory)
+        return FALSE;
+    m_memory = static_cast<DWORD>(workingSet / kMemoryUnit);
+    if (!hasTimes)
+        return FALSE;
+    m_curCpuTime = cpuTime;
     // Times of another process are no base for a share: a service started again has new ones, and may
     // have the old process id.
-    const ULONGLONG created = FileTimeValue(creation);
     if (restart || !m_hasCpuSample || processId != m_sampledProcessId || created != m_sampledCreation) {
         m_prevCpuTime = m_curCpuTime;
         m_prevSampleTime = now;
@@ -159,8 +198,6 @@ BOOL CMonitoredService::MeasureProcess(DWORD processId, BOOL restart)
     m_hasCpuSample = TRUE;
     m_sampledProcessId = processId;
     m_sampledCreation = created;
-
-    api.closeHandle(process);
     return TRUE;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "monitor/CProcessList.h"
 #include "monitor/CServiceHandle.h"
 #include "settings/CSaverSettings.h"
 
@@ -22,7 +23,9 @@ public:
     BOOL Open(SC_HANDLE manager, LPCWSTR serviceName);
     BOOL SetServerName(LPCWSTR name);
     BOOL SetStatusText(DWORD state);
-    BOOL Refresh(BOOL restart);
+    // Where the process's own handle cannot tell its figures, they come from the system's process list: the round's
+    // list when one is given, else one asked for this refresh alone.
+    BOOL Refresh(BOOL restart, CProcessList *processes = nullptr);
     BOOL GetStatusText(CString &text) const;
     BOOL GetCpu(float &cpu) const;
     BOOL GetMemory(DWORD &memory) const;
@@ -61,7 +64,7 @@ public:
 
 private:
     // Measures the process once the state allows it; the state text is already set.
-    BOOL MeasureProcess(DWORD processId, BOOL restart);
+    BOOL MeasureProcess(DWORD processId, BOOL restart, CProcessList &processes);
     // A process shares its measure with every service it hosts, so none of them shows it as its own.
     static bool SharesProcess(DWORD serviceType) { return (serviceType & SERVICE_WIN32_SHARE_PROCESS) != 0; }
 

@@ -29,15 +29,27 @@ ULONGLONG WINAPI PerformanceCounterTime()
     return ticks / perSecond * kUnitsPerSecond + ticks % perSecond * kUnitsPerSecond / perSecond;
 }
 
+// Looked up when first asked for: ntdll has it on every Windows NT, but Microsoft keeps the right to change or drop
+// it, and a missing import would keep the whole saver from starting instead of leaving only the list unread.
+NTSTATUS WINAPI QueryProcessList(PVOID buffer, ULONG size, PULONG returned)
+{
+    using Query = NTSTATUS(WINAPI *)(SYSTEM_INFORMATION_CLASS, PVOID, ULONG, PULONG);
+    static const Query query = reinterpret_cast<Query>(
+        reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation")));
+    if (query == nullptr)
+        return static_cast<NTSTATUS>(STATUS_ENTRYPOINT_NOT_FOUND);
+    return query(SystemProcessInformation, buffer, size, returned);
+}
+
 } // namespace
 
 const ServiceApi &RealServiceApi()
 {
     static const ServiceApi real = {
-        ::OpenSCManagerW, ::EnumServicesStatusW, ::GetServiceDisplayNameW, ::GetServiceKeyNameW,
-        ::OpenServiceW,   ::QueryServiceConfigW, ::QueryServiceStatusEx,   ::CloseServiceHandle,
-        ::OpenProcess,    ::GetProcessTimes,     ::GetProcessMemoryInfo,   ::CloseHandle,
-        PerformanceCounterTime,
+        ::OpenSCManagerW, ::EnumServicesStatusW,  ::GetServiceDisplayNameW, ::GetServiceKeyNameW,
+        ::OpenServiceW,   ::QueryServiceConfigW,  ::QueryServiceStatusEx,   ::CloseServiceHandle,
+        ::OpenProcess,    ::GetProcessTimes,      ::GetProcessMemoryInfo,   ::CloseHandle,
+        QueryProcessList, PerformanceCounterTime,
     };
     return real;
 }

@@ -3,6 +3,11 @@
 #include <windows.h>
 
 #include <psapi.h>
+#include <winternl.h>
+
+// What the list query answers when the buffer is too small (STATUS_INFO_LENGTH_MISMATCH: <ntstatus.h> clashes with
+// the status codes <windows.h> defines).
+constexpr NTSTATUS kStatusInfoLengthMismatch = static_cast<NTSTATUS>(0xC0000004L);
 
 // The few Service Control Manager and process calls the monitor makes, as one replaceable table.
 struct ServiceApi {
@@ -23,6 +28,8 @@ struct ServiceApi {
     (HANDLE process, LPFILETIME creationTime, LPFILETIME exitTime, LPFILETIME kernelTime, LPFILETIME userTime);
     BOOL(WINAPI *getProcessMemoryInfo)(HANDLE process, PPROCESS_MEMORY_COUNTERS counters, DWORD size);
     BOOL(WINAPI *closeHandle)(HANDLE handle);
+    // NtQuerySystemInformation for SystemProcessInformation: every process's figures, no process opened.
+    NTSTATUS(WINAPI *queryProcessList)(PVOID buffer, ULONG size, PULONG returned);
     // A clock that only moves forward, in the 100-ns units of process times.
     ULONGLONG(WINAPI *monotonicTime)();
 };

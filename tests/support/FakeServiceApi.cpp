@@ -92,9 +92,11 @@ HANDLE WINAPI OpenProcessHook(DWORD access, BOOL inherit, DWORD processId)
 
 BOOL WINAPI TimesHook(HANDLE process, LPFILETIME creation, LPFILETIME exit, LPFILETIME kernel, LPFILETIME user)
 {
+    *creation = *kernel = *user = {};
     return !Faulted(Call::GetProcessTimes, process) &&
-           (s_active->getProcessTimes ? s_active->getProcessTimes(*creation, *kernel, *user)
-                                      : RealServiceApi().getProcessTimes(process, creation, exit, kernel, user));
+           (!s_active->getProcessTimes
+                ? RealServiceApi().getProcessTimes(process, creation, exit, kernel, user)
+                : process == GetCurrentProcess() || s_active->getProcessTimes(*creation, *kernel, *user));
 }
 
 BOOL WINAPI MemoryHook(HANDLE process, PPROCESS_MEMORY_COUNTERS counters, DWORD size)
@@ -102,6 +104,23 @@ BOOL WINAPI MemoryHook(HANDLE process, PPROCESS_MEMORY_COUNTERS counters, DWORD 
     return !Faulted(Call::GetProcessMemoryInfo, process) &&
            (s_active->getProcessMemoryInfo ? s_active->getProcessMemoryInfo(*counters)
                                            : RealServiceApi().getProcessMemoryInfo(process, counters, size));
+}
+
+NTSTATUS WINAPI ProcessListHook(PVOID buffer, ULONG size, PULONG returned)
+{
+    if (Faulted(Call::QueryProcessList, nullptr))
+        return static_cast<NTSTATUS>(STATUS_INVALID_HANDLE);
+    if (!s_active->processList)
+        return RealServiceApi().queryProcessList(buffer, size, returned);
+    auto records = s_active->processList();
+    const ULONG bytes = static_cast<ULONG>(records.size() * sizeof(records[0]));
+    *returned = bytes > size ? 0 : bytes;
+    if (bytes > size)
+        return kStatusInfoLengthMismatch;
+    for (size_t i = 0; i + 1 < records.size(); ++i)
+        records[i].NextEntryOffset = sizeof(records[i]);
+    CopyMemory(buffer, records.data(), bytes);
+    return 0;
 }
 
 BOOL WINAPI CloseHandleHook(HANDLE handle)
@@ -125,8 +144,8 @@ FakeServiceApi::FakeServiceApi()
     // Name look-ups go straight to the platform: no test needs them to fail.
     const auto displayName = RealServiceApi().getServiceDisplayName, keyName = RealServiceApi().getServiceKeyName;
     CurrentServiceApi() = {
-        OpenSCManagerHook,      EnumHook,        displayName, keyName,    OpenServiceHook, ConfigHook, StatusHook,
-        CloseServiceHandleHook, OpenProcessHook, TimesHook,   MemoryHook, CloseHandleHook, ClockHook};
+        OpenSCManagerHook,      EnumHook,        displayName, keyName,    OpenServiceHook, ConfigHook,      StatusHook,
+        CloseServiceHandleHook, OpenProcessHook, TimesHook,   MemoryHook, CloseHandleHook, ProcessListHook, ClockHook};
 }
 
 FakeServiceApi::~FakeServiceApi()

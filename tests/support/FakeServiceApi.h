@@ -28,7 +28,8 @@ public:
         OpenProcess,
         GetProcessTimes,
         GetProcessMemoryInfo,
-        CloseHandle
+        CloseHandle,
+        QueryProcessList
     };
 
     // Handles the scripts hand out; the platform never sees them.
@@ -44,7 +45,10 @@ public:
     std::function<BOOL(SERVICE_STATUS_PROCESS &)> queryServiceStatusEx;
     std::function<HANDLE(DWORD)> openProcess;
     std::function<BOOL(PROCESS_MEMORY_COUNTERS &)> getProcessMemoryInfo;
+    // Scripted, this program's own times read as none at all.
     std::function<BOOL(FILETIME &creation, FILETIME &kernel, FILETIME &user)> getProcessTimes;
+    // Laid out as the system lays out its list; a buffer too short is refused without the size needed.
+    std::function<std::vector<SYSTEM_PROCESS_INFORMATION>()> processList;
     std::function<ULONGLONG()> clock;
     // Asked first by every entry of Call, with the handle the call is given (null when it takes none): a non-zero
     // error fails the call with that last-error code before any script or the platform sees it.

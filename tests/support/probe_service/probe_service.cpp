@@ -1,6 +1,6 @@
 // A Windows service for tests and benchmarks that really starts, pauses, continues and stops. Command
 // line: the names of the services this process hosts (several for a shared process). Start argument:
-// hold-start=MS keeps the service starting that long.
+// hold-start=MS keeps the service starting that long; burn=MS keeps a processor busy that long once it runs.
 
 #include <windows.h>
 
@@ -14,7 +14,8 @@ DWORD g_type = SERVICE_WIN32_OWN_PROCESS;
 struct Probe {
     SERVICE_STATUS_HANDLE handle = nullptr;
     SERVICE_STATUS status = {g_type, 0, 0, NO_ERROR, 0, 0, 30000};
-    HANDLE stop = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    // Stays set once set, so a busy service can look for it and still find it set afterwards.
+    HANDLE stop = CreateEventW(nullptr, TRUE, FALSE, nullptr);
 };
 
 // A pending state accepts no control, so the handler and the service's own thread never report at once.
@@ -50,6 +51,13 @@ void WINAPI ServiceMain(DWORD argc, LPWSTR *argv)
     if (argc > 1 && std::wcsncmp(argv[1], L"hold-start=", 11) == 0)
         Sleep(std::wcstoul(argv[1] + 11, nullptr, 10));
     Report(probe, SERVICE_RUNNING);
+    // Busy, the service still looks for its stop every 20 ms.
+    const DWORD burnMs =
+        argc > 1 && std::wcsncmp(argv[1], L"burn=", 5) == 0 ? std::wcstoul(argv[1] + 5, nullptr, 10) : 0;
+    for (const DWORD start = GetTickCount();
+         GetTickCount() - start < burnMs && WaitForSingleObject(probe.stop, 0) == WAIT_TIMEOUT;)
+        for (const DWORD slice = GetTickCount(); GetTickCount() - slice < 20;) {
+        }
     WaitForSingleObject(probe.stop, INFINITE);
     CloseHandle(probe.stop);
     Report(probe, SERVICE_STOPPED);
