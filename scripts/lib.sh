@@ -233,16 +233,27 @@ build_x64() {
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEDEBUG=-all
 
+# Runs the command until it succeeds, for at most the seconds given as the clock measures them, so that a slow
+# check does not stretch the bound; false when the time ran out.
+wait_until() {
+  local end=$((${EPOCHREALTIME/[.,]/} + $1 * 1000000))
+  shift
+  until "$@"; do
+    [ "${EPOCHREALTIME/[.,]/}" -lt "$end" ] || return 1
+    sleep 0.1
+  done
+}
+
 # Starts a private Xvfb (1024x768 unless a size is given); sets DISPLAY and XVFB_PID.
 start_xvfb() {
   local fdfile
   fdfile=$(mktemp)
   Xvfb -displayfd 3 -screen 0 "${1:-1024x768}x24" -nolisten tcp 3>"$fdfile" >/dev/null 2>&1 &
   XVFB_PID=$!
-  for _ in $(seq 1 100); do
-    [ -s "$fdfile" ] && break
-    sleep 0.1
-  done
+  if ! wait_until 10 test -s "$fdfile"; then
+    echo "Xvfb gave no display number within 10 s" >&2
+    return 1
+  fi
   export DISPLAY=":$(head -n1 "$fdfile")"
   rm -f "$fdfile"
 }
@@ -264,53 +275,91 @@ copy_prefix() {
   cp -a "$1" "$WINEPREFIX"
 }
 
-# Runs the cases of a test program named by a filter of ':'-separated patterns, each naming one case, and
-# fails unless every one of them ran and passed: a pattern that selects nothing, or a case that skips
-# itself, has checked nothing.
+# Runs the cases of a test program named by a filter of ':'-separated patterns, and fails unless every case that
+# ran passed and each pattern selected one at least: a pattern that selects nothing, or a case that skips itself,
+# has checked nothing, and another pattern's cases must not make up its count.
 run_cases() {
-  local expected output status=0
-  expected=$(tr ':' '\n' <<<"$2" | grep -c .)
+  local output status=0 pattern regex patterns passed
   output=$(mktemp)
   wine "$1" --gtest_filter="$2" </dev/null | tee "$output" || status=1
-  if ! tr -d '\r' <"$output" | grep -Eqx "\[  PASSED  \] $expected tests?\." ||
-    grep -q 'SKIPPED \]' "$output"; then
-    echo "$(basename "$1"): not all of the $expected cases of $2 ran and passed" >&2
+  passed=$(tr -d '\r' <"$output" | grep -E '^\[       OK \] ' || true)
+  IFS=: read -ra patterns <<<"$2"
+  for pattern in "${patterns[@]}"; do
+    # GoogleTest's wildcards, * and ?, in a name otherwise taken as it is.
+    regex=$(sed -e 's/[][\.^$+(){}|]/\\&/g' -e 's/\*/.*/g' -e 's/?/./g' <<<"$pattern")
+    if ! grep -Eq "^\[       OK \] $regex( |\$)" <<<"$passed"; then
+      echo "$(basename "$1"): no case of $pattern ran and passed" >&2
+      status=1
+    fi
+  done
+  if grep -q 'SKIPPED \]' "$output"; then
+    echo "$(basename "$1"): a case of $2 skipped itself" >&2
     status=1
   fi
   rm -f "$output"
   return "$status"
 }
 
-# True when anything but black shows in the middle of the screen (where the intro is) or, with
-# "sides", beside it, where only a line can be: the intro is 290 pixels wide.
+# True when the screen shows, with "intro", something but black in the middle (where the intro is) and only black
+# beside it, as the saver's black window with its intro does; with "sides", anything but black beside the
+# middle, where only a line can be. The intro is 290 pixels wide.
 on_screen() {
-  local file width side crops found=1
+  local file width side middle sides=0 found=1
   file=$(mktemp --suffix=.png)
   if import -display "$DISPLAY" -window root "$file" 2>/dev/null; then
     width=$(identify -format '%w' "$file")
     side=$(((width - 290) / 2))
-    crops=("290x10000+${side}+0")
-    [ "${1:-}" = sides ] && crops=("${side}x10000+0+0" "${side}x10000+$((width - side))+0")
-    for crop in "${crops[@]}"; do
-      [ "$(convert "$file" -crop "$crop" +repage -format '%[fx:maxima]' info:)" != 0 ] && found=0
+    middle=$(convert "$file" -crop "290x10000+${side}+0" +repage -format '%[fx:maxima]' info:)
+    for crop in "${side}x10000+0+0" "${side}x10000+$((width - side))+0"; do
+      [ "$(convert "$file" -crop "$crop" +repage -format '%[fx:maxima]' info:)" = 0 ] || sides=1
     done
+    case $1 in
+      intro) [ "$middle" != 0 ] && [ "$sides" = 0 ] && found=0 ;;
+      sides) [ "$sides" = 1 ] && found=0 ;;
+    esac
   fi
   rm -f "$file"
   return "$found"
 }
 
-# Waits, up to the seconds given, for on_screen; says so, and sets MISSED, when the time runs out.
-wait_on_screen() {
+# True while a viewable X window of the named Windows program is on the display: Wine names each window's class
+# after its program.
+window_shows() {
+  local id
+  for id in $(xwininfo -root -tree 2>/dev/null | grep -iF "(\"$1\" " | awk '{print $1}'); do
+    xwininfo -id "$id" 2>/dev/null | grep -q 'Map State: IsViewable' && return 0
+  done
+  return 1
+}
+
+# Waits, up to the seconds given, for the check (a command and its arguments) to pass or for the program SAVER_PID
+# to end. Says so and sets MISSED when the time runs out; ends the script when the program ended.
+wait_shown() {
   local what=$1 seconds=$2
   shift 2
-  for _ in $(seq 1 $((seconds * 2))); do
-    on_screen "$@" && return 0
-    sleep 0.5
-  done
-  echo "No $what on screen after $seconds s: the picture shows what there was." >&2
-  MISSED=1
+  SAVER_GONE=0
+  if ! wait_until "$seconds" shown_or_gone "$@"; then
+    echo "No $what after $seconds s: the picture shows what there was." >&2
+    MISSED=1
+  elif [ "$SAVER_GONE" = 1 ]; then
+    echo "The program ended before its $what showed (on a screen of your own, a mouse move or a key ends the saver)." >&2
+    exit 1
+  fi
 }
 MISSED=0
+
+# An ended child stays a zombie, which signals still reach, until the script waits for it.
+saver_gone() {
+  case "$(sed 's/^.*) //' "/proc/$SAVER_PID/stat" 2>/dev/null | cut -d' ' -f1)" in
+    '' | Z) return 0 ;;
+  esac
+  return 1
+}
+
+shown_or_gone() {
+  "$@" && return 0
+  saver_gone && SAVER_GONE=1
+}
 
 # Brings up the prefix's server and system services under a quiet program of ours (in the test
 # programs' folder given): the services inherit the first Wine process's output, and a caller's pipe
@@ -320,16 +369,19 @@ keep_prefix_up() {
   wait_for_prefix_process services.exe
 }
 
-# Waits (up to 60 s) until a process of this prefix runs the named program; says so and fails if none does.
+# Waits (up to 120 s) until a process of this prefix runs the named program; says so and fails if none does. A
+# prefix's services come up in seconds, but took over 60 s once here beside a build and other runs.
 wait_for_prefix_process() {
+  wait_until 120 prefix_runs "$1" && return 0
+  echo "No $1 of the prefix $WINEPREFIX ran within 120 s" >&2
+  return 1
+}
+
+prefix_runs() {
   local p
-  for _ in $(seq 1 600); do
-    for p in $(pgrep -f "$1" 2>/dev/null); do
-      tr '\0' '\n' 2>/dev/null <"/proc/$p/environ" | grep -x "WINEPREFIX=$WINEPREFIX" >/dev/null && return 0
-    done
-    sleep 0.1
+  for p in $(pgrep -f "$1" 2>/dev/null); do
+    tr '\0' '\n' 2>/dev/null <"/proc/$p/environ" | grep -x "WINEPREFIX=$WINEPREFIX" >/dev/null && return 0
   done
-  echo "No $1 of the prefix $WINEPREFIX ran within 60 s" >&2
   return 1
 }
 
