@@ -33,8 +33,13 @@ TEST(Placement, LinesStartWhollyOffScreenOnTheirSide)
         EXPECT_EQ(ServiceLine::StartX(row[0], row[1], 0, 1024, 300), row[2]) << row[0] << " " << row[1];
 }
 
-TEST(Rows, GapAndTopsSpreadRowsEvenlyAndOverlapWhenTheyDoNotFit)
+TEST(Rows, AsManyAsSavedUpToTheServicesOneInANarrowWindowSpreadEvenlyAndOverlappingWhenTheyDoNotFit)
 {
+    // The saved count, the services there are, the window's width, and the rows.
+    const int counts[][4] = {{5, 3, 1024, 3}, {5, 20, 1024, 5}, {0, 3, 1024, 0}, {5, 3, 400, 3}, {5, 3, 399, 1},
+                             {0, 3, 152, 1},  {-1, 3, 1024, 0}, {-7, 3, 152, 1}, {5, 0, 1024, 0}, {5, 0, 152, 0}};
+    for (const auto &[saved, services, width, rows] : counts)
+        EXPECT_EQ(AnimationLayout::RowCount(saved, services, width), rows) << saved << " " << services << " " << width;
     EXPECT_EQ(AnimationLayout::RowGap(768, 5, 24), 108);
     EXPECT_EQ(AnimationLayout::RowTop(0, 108, 24), 108);
     EXPECT_EQ(AnimationLayout::RowTop(4, 108, 24), 636);
