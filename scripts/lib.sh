@@ -70,19 +70,35 @@ i386_emulated() {
 
 # For scripts/test: where the kernel runs no 32-bit programs (or EMULATE_I386=force asks for it, as an
 # F-flag entry goes before the kernel's own support), 32-bit programs run under qemu's user-mode i386
-# emulator for the run. Otherwise the 32-bit saver and the installer are built and inspected only.
+# emulator for the run. Where none can be registered the run fails, unless SKIP_I386=1 leaves the 32-bit runs
+# out (the 32-bit saver and the installer are then built and inspected only).
 emulate_i386_if_needed() {
-  if wine32_runs && [ "${EMULATE_I386:-}" != force ]; then
-    return 0
+  # 32-bit programs may run here only through the entry another run of these scripts added: hold it as well, or
+  # that run's end removes it from under this one.
+  if [ -e "$QEMU_STATE/owner" ]; then qemu_locked qemu_join || true; fi
+  if [ "$QEMU_HELD" = 0 ] && { [ "${EMULATE_I386:-}" = force ] || ! wine32_runs; }; then
+    { install_packages qemu-user-static && qemu_locked qemu_join add; } || true
+    if ! i386_emulated || ! wine32_runs; then
+      qemu_release
+      WINE_RUNS_32BIT=0
+      if [ "${SKIP_I386:-}" != 1 ]; then
+        echo "32-bit programs cannot run here (no IA-32 support, or EMULATE_I386=force) and no emulator could be" \
+          "registered (that needs root and binfmt_misc): the installer and the 32-bit saver would go untested." \
+          "Set SKIP_I386=1 to run without them." >&2
+        exit 1
+      fi
+      echo "SKIP_I386=1: no emulator could be registered, so the installer and the 32-bit saver's runs are left out"
+      return 0
+    fi
   fi
-  if qemu_hold && wine32_runs; then
+  if i386_emulated; then
     WINE_RUNS_32BIT=1
     WINE_X86_EMULATED=1
-    echo "32-bit programs run under qemu's i386 emulator, registered for this run"
-  else
-    qemu_release
-    WINE_RUNS_32BIT=0
-    echo "This kernel runs no 32-bit programs and no emulator could be registered: the 32-bit runs are left out"
+    if [ "$QEMU_HELD" = 1 ]; then
+      echo "32-bit programs run under qemu's i386 emulator, registered by these scripts and held for this run"
+    else
+      echo "32-bit programs run under an i386 emulator registered by someone else, used as it is"
+    fi
   fi
 }
 
@@ -90,10 +106,14 @@ emulate_i386_if_needed() {
 # uses the entry this project added holds it with a file named after its process in QEMU_STATE/holders;
 # the last to let go removes the entry (and the binfmt_misc mount, when a run made it). A holder whose
 # process is gone (killed outright, a CI time-out) no longer counts, so the next run clears what it left.
-# An entry QEMU_STATE/owner does not name as ours, for this boot, is never touched.
+# QEMU_STATE/owner records, for this boot, whether a run mounted binfmt_misc and the entry's interpreter and
+# flags as the kernel showed them once registered: an entry that no longer matches them is someone else's
+# and is never touched.
 BINFMT=/proc/sys/fs/binfmt_misc
 QEMU_STATE=/run/quorvane-qemu-i386
 QEMU_HELD=0
+# The i386 ELF header and its mask, as the kernel reads them; F opens the emulator once, now.
+QEMU_ENTRY=':qemu-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:/usr/bin/qemu-i386-static:F'
 
 # Runs the named function under the state's lock; only root can change the registration.
 qemu_locked() {
@@ -112,48 +132,67 @@ process_start() {
   sed 's/^.*) //' "/proc/$1/stat" 2>/dev/null | cut -d' ' -f20
 }
 
+# The registered entry's interpreter and flags, as the kernel shows them; nothing when there is none.
+qemu_entry() {
+  grep -E '^(interpreter|flags:) ' "$BINFMT/qemu-i386" 2>/dev/null || true
+}
+
+# True when the registered entry is the one the owner file records.
+qemu_ours() {
+  local entry
+  entry=$(qemu_entry)
+  [ -e "$QEMU_STATE/owner" ] && [ -n "$entry" ] && [ "$(tail -n +3 "$QEMU_STATE/owner")" = "$entry" ]
+}
+
 # Under the lock: drops holders whose process is gone, and the entry once nobody holds it.
 qemu_prune() {
-  local f
+  local f start
   for f in "$QEMU_STATE"/holders/*; do
     [ -e "$f" ] || continue
-    [ "$(process_start "${f##*/}")" = "$(cat "$f")" ] || rm -f "$f"
+    start=$(cat "$f")
+    # A holder killed before it wrote its start time left it empty, as a gone process's start reads.
+    [ -n "$start" ] && [ "$(process_start "${f##*/}")" = "$start" ] || rm -f "$f"
   done
-  # What an earlier boot registered went with it.
-  [ "$(head -n1 "$QEMU_STATE/owner" 2>/dev/null)" = "$(cat /proc/sys/kernel/random/boot_id)" ] ||
+  # What an earlier boot registered went with it; an entry removed or replaced since is not ours to remove.
+  if [ "$(head -n1 "$QEMU_STATE/owner" 2>/dev/null)" != "$(cat /proc/sys/kernel/random/boot_id)" ] || ! qemu_ours; then
     rm -f "$QEMU_STATE/owner"
+  fi
   [ -e "$QEMU_STATE/owner" ] && [ -z "$(ls -A "$QEMU_STATE/holders")" ] || return 0
-  if [ -e "$BINFMT/qemu-i386" ]; then echo -1 >"$BINFMT/qemu-i386"; fi
-  if [ "$(sed -n 2p "$QEMU_STATE/owner")" = mounted ]; then
+  # Kept on failure, so that the next run tries again.
+  if ! echo -1 2>/dev/null >"$BINFMT/qemu-i386"; then
+    echo "Could not remove the i386 emulator's registration ($BINFMT/qemu-i386); the next run tries again" >&2
+    return 1
+  fi
+  # The mount goes too when this project made it and no other entry lives in it.
+  if [ "$(sed -n 2p "$QEMU_STATE/owner")" = mounted ] && [ -z "$(ls "$BINFMT" | grep -vx -e register -e status)" ]; then
     umount "$BINFMT" 2>/dev/null || true
   fi
   rm -f "$QEMU_STATE/owner"
   echo "Removed the i386 emulator's registration"
 }
 
-# Under the lock: uses the entry this project added, adds it when there is none, or uses another's as it is.
-qemu_add() {
+# Under the lock: holds the entry this project added when it is there; with "add", adds it first when there is
+# no entry at all. Another's entry is used as it is, unheld.
+qemu_join() {
   local mounted=kept
-  qemu_prune
-  if [ ! -e "$BINFMT/register" ]; then
-    mount -t binfmt_misc binfmt_misc "$BINFMT" 2>/dev/null || return 1
-    mounted=mounted
+  qemu_prune || true
+  if [ "${1:-}" = add ] && [ ! -e "$BINFMT/qemu-i386" ]; then
+    if [ ! -e "$BINFMT/register" ]; then
+      mount -t binfmt_misc binfmt_misc "$BINFMT" 2>/dev/null || return 1
+      mounted=mounted
+    fi
+    if [ ! -e "$BINFMT/qemu-i386" ]; then
+      if ! printf '%s' "$QEMU_ENTRY" >"$BINFMT/register" 2>/dev/null; then
+        [ "$mounted" = kept ] || umount "$BINFMT"
+        return 1
+      fi
+      { cat /proc/sys/kernel/random/boot_id; echo "$mounted"; qemu_entry; } >"$QEMU_STATE/owner"
+    fi
   fi
-  if [ ! -e "$BINFMT/qemu-i386" ]; then
-    # The i386 ELF header and its mask, as the kernel reads them; F opens the emulator once, now.
-    printf '%s' ':qemu-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:/usr/bin/qemu-i386-static:F' \
-      >"$BINFMT/register" 2>/dev/null || { [ "$mounted" = mounted ] && umount "$BINFMT"; return 1; }
-    printf '%s\n%s\n' "$(cat /proc/sys/kernel/random/boot_id)" "$mounted" >"$QEMU_STATE/owner"
-  fi
-  if [ -e "$QEMU_STATE/owner" ]; then
+  if qemu_ours; then
     process_start $$ >"$QEMU_STATE/holders/$$"
     QEMU_HELD=1
   fi
-}
-
-qemu_hold() {
-  install_packages qemu-user-static || return 1
-  qemu_locked qemu_add
 }
 
 # Lets go of this run's hold; the entry goes with the last holder.
@@ -194,16 +233,27 @@ build_x64() {
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEDEBUG=-all
 
+# Runs the command until it succeeds, for at most the seconds given as the clock measures them, so that a slow
+# check does not stretch the bound; false when the time ran out.
+wait_until() {
+  local end=$((${EPOCHREALTIME/[.,]/} + $1 * 1000000))
+  shift
+  until "$@"; do
+    [ "${EPOCHREALTIME/[.,]/}" -lt "$end" ] || return 1
+    sleep 0.1
+  done
+}
+
 # Starts a private Xvfb (1024x768 unless a size is given); sets DISPLAY and XVFB_PID.
 start_xvfb() {
   local fdfile
   fdfile=$(mktemp)
   Xvfb -displayfd 3 -screen 0 "${1:-1024x768}x24" -nolisten tcp 3>"$fdfile" >/dev/null 2>&1 &
   XVFB_PID=$!
-  for _ in $(seq 1 100); do
-    [ -s "$fdfile" ] && break
-    sleep 0.1
-  done
+  if ! wait_until 10 test -s "$fdfile"; then
+    echo "Xvfb gave no display number within 10 s" >&2
+    return 1
+  fi
   export DISPLAY=":$(head -n1 "$fdfile")"
   rm -f "$fdfile"
 }
@@ -225,53 +275,91 @@ copy_prefix() {
   cp -a "$1" "$WINEPREFIX"
 }
 
-# Runs the cases of a test program named by a filter of ':'-separated patterns, each naming one case, and
-# fails unless every one of them ran and passed: a pattern that selects nothing, or a case that skips
-# itself, has checked nothing.
+# Runs the cases of a test program named by a filter of ':'-separated patterns, and fails unless every case that
+# ran passed and each pattern selected one at least: a pattern that selects nothing, or a case that skips itself,
+# has checked nothing, and another pattern's cases must not make up its count.
 run_cases() {
-  local expected output status=0
-  expected=$(tr ':' '\n' <<<"$2" | grep -c .)
+  local output status=0 pattern regex patterns passed
   output=$(mktemp)
   wine "$1" --gtest_filter="$2" </dev/null | tee "$output" || status=1
-  if ! tr -d '\r' <"$output" | grep -Eqx "\[  PASSED  \] $expected tests?\." ||
-    grep -q 'SKIPPED \]' "$output"; then
-    echo "$(basename "$1"): not all of the $expected cases of $2 ran and passed" >&2
+  passed=$(tr -d '\r' <"$output" | grep -E '^\[       OK \] ' || true)
+  IFS=: read -ra patterns <<<"$2"
+  for pattern in "${patterns[@]}"; do
+    # GoogleTest's wildcards, * and ?, in a name otherwise taken as it is.
+    regex=$(sed -e 's/[][\.^$+(){}|]/\\&/g' -e 's/\*/.*/g' -e 's/?/./g' <<<"$pattern")
+    if ! grep -Eq "^\[       OK \] $regex( |\$)" <<<"$passed"; then
+      echo "$(basename "$1"): no case of $pattern ran and passed" >&2
+      status=1
+    fi
+  done
+  if grep -q 'SKIPPED \]' "$output"; then
+    echo "$(basename "$1"): a case of $2 skipped itself" >&2
     status=1
   fi
   rm -f "$output"
   return "$status"
 }
 
-# True when anything but black shows in the middle of the screen (where the intro is) or, with
-# "sides", beside it, where only a line can be: the intro is 290 pixels wide.
+# True when the screen shows, with "intro", something but black in the middle (where the intro is) and only black
+# beside it, as the saver's black window with its intro does; with "sides", anything but black beside the
+# middle, where only a line can be. The intro is 290 pixels wide.
 on_screen() {
-  local file width side crops found=1
+  local file width side middle sides=0 found=1
   file=$(mktemp --suffix=.png)
   if import -display "$DISPLAY" -window root "$file" 2>/dev/null; then
     width=$(identify -format '%w' "$file")
     side=$(((width - 290) / 2))
-    crops=("290x10000+${side}+0")
-    [ "${1:-}" = sides ] && crops=("${side}x10000+0+0" "${side}x10000+$((width - side))+0")
-    for crop in "${crops[@]}"; do
-      [ "$(convert "$file" -crop "$crop" +repage -format '%[fx:maxima]' info:)" != 0 ] && found=0
+    middle=$(convert "$file" -crop "290x10000+${side}+0" +repage -format '%[fx:maxima]' info:)
+    for crop in "${side}x10000+0+0" "${side}x10000+$((width - side))+0"; do
+      [ "$(convert "$file" -crop "$crop" +repage -format '%[fx:maxima]' info:)" = 0 ] || sides=1
     done
+    case $1 in
+      intro) [ "$middle" != 0 ] && [ "$sides" = 0 ] && found=0 ;;
+      sides) [ "$sides" = 1 ] && found=0 ;;
+    esac
   fi
   rm -f "$file"
   return "$found"
 }
 
-# Waits, up to the seconds given, for on_screen; says so, and sets MISSED, when the time runs out.
-wait_on_screen() {
+# True while a viewable X window of the named Windows program is on the display: Wine names each window's class
+# after its program.
+window_shows() {
+  local id
+  for id in $(xwininfo -root -tree 2>/dev/null | grep -iF "(\"$1\" " | awk '{print $1}'); do
+    xwininfo -id "$id" 2>/dev/null | grep -q 'Map State: IsViewable' && return 0
+  done
+  return 1
+}
+
+# Waits, up to the seconds given, for the check (a command and its arguments) to pass or for the program SAVER_PID
+# to end. Says so and sets MISSED when the time runs out; ends the script when the program ended.
+wait_shown() {
   local what=$1 seconds=$2
   shift 2
-  for _ in $(seq 1 $((seconds * 2))); do
-    on_screen "$@" && return 0
-    sleep 0.5
-  done
-  echo "No $what on screen after $seconds s: the picture shows what there was." >&2
-  MISSED=1
+  SAVER_GONE=0
+  if ! wait_until "$seconds" shown_or_gone "$@"; then
+    echo "No $what after $seconds s: the picture shows what there was." >&2
+    MISSED=1
+  elif [ "$SAVER_GONE" = 1 ]; then
+    echo "The program ended before its $what showed (on a screen of your own, a mouse move or a key ends the saver)." >&2
+    exit 1
+  fi
 }
 MISSED=0
+
+# An ended child stays a zombie, which signals still reach, until the script waits for it.
+saver_gone() {
+  case "$(sed 's/^.*) //' "/proc/$SAVER_PID/stat" 2>/dev/null | cut -d' ' -f1)" in
+    '' | Z) return 0 ;;
+  esac
+  return 1
+}
+
+shown_or_gone() {
+  "$@" && return 0
+  saver_gone && SAVER_GONE=1
+}
 
 # Brings up the prefix's server and system services under a quiet program of ours (in the test
 # programs' folder given): the services inherit the first Wine process's output, and a caller's pipe
@@ -281,16 +369,19 @@ keep_prefix_up() {
   wait_for_prefix_process services.exe
 }
 
-# Waits (up to 60 s) until a process of this prefix runs the named program; says so and fails if none does.
+# Waits (up to 120 s) until a process of this prefix runs the named program; says so and fails if none does. A
+# prefix's services come up in seconds, but took over 60 s once here beside a build and other runs.
 wait_for_prefix_process() {
+  wait_until 120 prefix_runs "$1" && return 0
+  echo "No $1 of the prefix $WINEPREFIX ran within 120 s" >&2
+  return 1
+}
+
+prefix_runs() {
   local p
-  for _ in $(seq 1 600); do
-    for p in $(pgrep -f "$1" 2>/dev/null); do
-      tr '\0' '\n' 2>/dev/null <"/proc/$p/environ" | grep -x "WINEPREFIX=$WINEPREFIX" >/dev/null && return 0
-    done
-    sleep 0.1
+  for p in $(pgrep -f "$1" 2>/dev/null); do
+    tr '\0' '\n' 2>/dev/null <"/proc/$p/environ" | grep -x "WINEPREFIX=$WINEPREFIX" >/dev/null && return 0
   done
-  echo "No $1 of the prefix $WINEPREFIX ran within 60 s" >&2
   return 1
 }
 

@@ -5,6 +5,8 @@
 // the list. "count": prints the active Win32 services. "churn N MS": every MS ms pauses the next of the first
 // N probes, or continues it when paused, in turn, until killed.
 
+#include "tests/driver/UiDriver.h"
+
 #include <windows.h>
 
 #include <cstdio>
@@ -42,15 +44,10 @@ std::wstring ProbePath()
 
 bool WaitRunning(SC_HANDLE service, DWORD timeoutMs)
 {
-    const DWORD start = GetTickCount();
-    for (;;) {
-        SERVICE_STATUS status = {};
-        if (QueryServiceStatus(service, &status) && status.dwCurrentState == SERVICE_RUNNING)
-            return true;
-        if (GetTickCount() - start > timeoutMs)
-            return false;
-        Sleep(20);
-    }
+    SERVICE_STATUS status = {};
+    return UiDriver::WaitFor(
+        [&] { return QueryServiceStatus(service, &status) && status.dwCurrentState == SERVICE_RUNNING; }, timeoutMs,
+        20);
 }
 
 // A freshly booted prefix often refuses the first start of a new service; a later one succeeds.

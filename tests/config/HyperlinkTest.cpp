@@ -4,11 +4,11 @@
 #include "res/resource.h"
 #include "tests/driver/SetupSession.h"
 #include "tests/driver/TestProcess.h"
+#include "tests/driver/TestRegistry.h"
 #include "tests/driver/UiDriver.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
-#include <shlwapi.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -38,8 +38,8 @@ protected:
     static bool SetCommand(const std::wstring& command)
     {
         // Wine's shell reads URL handlers from the machine's classes, not the user's.
-        return SHSetValueW(HKEY_LOCAL_MACHINE, L"Software\\Classes\\http\\shell\\open\\command", nullptr, REG_SZ,
-                           command.c_str(), static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t))) == 0;
+        return TestRegistry::Set(nullptr, REG_SZ, command.c_str(), (command.size() + 1) * sizeof(wchar_t),
+                                 L"Software\\Classes\\http\\shell\\open\\command", HKEY_LOCAL_MACHINE);
     }
     // What was recorded, one line per open, once it has that many lines (or after 10 s).
     std::string Recorded(size_t lines) const
@@ -123,8 +123,11 @@ TEST_F(Hyperlink, BlueAtFirstRedWhileHoveredUnchangedByAFailedOpenPurpleAfterAnO
     Leave();
     EXPECT_TRUE(ShowsOnly(kPurple));
     EXPECT_FALSE(IsWindowVisible(GetDlgItem(m_setup.Sheet(), IDHELP))) << "help is a key, not a button";
+    // F1 goes to the focus of the sheet's thread once the sheet is in the foreground.
     SetForegroundWindow(m_setup.Sheet());
-    Sleep(300);
+    GUITHREADINFO gui = {sizeof(gui), 0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, {}};
+    const auto ready = [&] { return GetGUIThreadInfo(0, &gui) && gui.hwndActive == m_setup.Sheet() && gui.hwndFocus; };
+    ASSERT_TRUE(UiDriver::WaitFor(ready, SetupSession::kTimeout));
     UiDriver::PressKey(VK_F1);
     EXPECT_EQ(Recorded(3), kOpened + kOpened + "http://www.zentrix.example/default.asp?Jump=Saver\n");
 }

@@ -52,13 +52,11 @@ protected:
     bool OpenServicesTab() { return m_setup.Open() && (m_page = m_setup.ShowPage(IDD_SERVICES_PAGE)) != nullptr; }
     Rows PageRows() const { return SetupSession::Rows(GetDlgItem(m_page, IDC_SERVICE_LIST)); }
     bool Enabled(int id) const { return IsWindowEnabled(GetDlgItem(m_page, id)) != FALSE; }
+    // Each list exactly as it should be stored.
     static void ExpectStored(const Names& servers, const Names& services)
     {
-        const StoredList storedServers = ReadStoredList(L"SavedServers");
-        const StoredList storedServices = ReadStoredList(L"SavedServices");
-        EXPECT_TRUE(storedServers.wellFormed && storedServices.wellFormed);
-        EXPECT_EQ(storedServers.entries, servers);
-        EXPECT_EQ(storedServices.entries, services);
+        for (const auto& [name, entries] : {std::pair{L"SavedServers", servers}, {L"SavedServices", services}})
+            EXPECT_EQ(std::pair(Get(name).type, Get(name).bytes), std::pair(DWORD{REG_MULTI_SZ}, ListBytes(entries)));
     }
 
     static std::deque<ProbeService> s_probes;
@@ -93,10 +91,10 @@ TEST_F(ServicesPage, NothingSavedListsActiveServicesAddListsEveryOneSortedAndOkS
     EXPECT_EQ((std::multiset<std::pair<std::wstring, bool>>(items.begin(), items.end())), all);
     for (size_t i = 1; i < items.size(); ++i)
         EXPECT_LE(lstrcmpiW(items[i - 1].first.c_str(), items[i].first.c_str()), 0) << "not sorted at " << i;
-    UiDriver::PressButton(dialog, IDC_SELECT_ALL);
+    UiDriver::SendButtonClick(dialog, IDC_SELECT_ALL);
     items = SetupSession::ListItems(list);
     EXPECT_TRUE(std::all_of(items.begin(), items.end(), [](const auto& item) { return item.second; }));
-    UiDriver::PressButton(dialog, IDC_SELECT_RUNNING);
+    UiDriver::SendButtonClick(dialog, IDC_SELECT_RUNNING);
     // Other services of the prefix may run as well; the probes are the ones whose state is known.
     items = SetupSession::ListItems(list);
     const std::set<std::pair<std::wstring, bool>> shown(items.begin(), items.end());
@@ -134,7 +132,7 @@ TEST_F(ServicesPage, RemovalsKeepTheOtherRowsInOrderAndAnAppliedOneShortensTheCo
         SaveLists(kFiveServers, kFiveKeys);
         ASSERT_TRUE(OpenServicesTab());
         if (removal.selected[0] < 0)
-            UiDriver::PressButton(m_page, IDC_SELECT_ALL);
+            UiDriver::SendButtonClick(m_page, IDC_SELECT_ALL);
         HWND list = GetDlgItem(m_page, IDC_SERVICE_LIST);
         for (int row = 0; row < 5 && removal.selected[0] == -2; ++row)
             ListView_SetItemState(list, row, 0, LVIS_SELECTED);
@@ -142,7 +140,7 @@ TEST_F(ServicesPage, RemovalsKeepTheOtherRowsInOrderAndAnAppliedOneShortensTheCo
             if (row >= 0)
                 ListView_SetItemState(list, row, LVIS_SELECTED, LVIS_SELECTED);
         ASSERT_FALSE(m_setup.ApplyEnabled());
-        UiDriver::PressButton(m_page, IDC_REMOVE);
+        UiDriver::SendButtonClick(m_page, IDC_REMOVE);
         Rows rows;
         Names servers, keys;
         for (int row : removal.kept) {
@@ -191,11 +189,11 @@ TEST_F(ServicesPage, PairsOfAnUnreachableServerStayAndAddingFromABrowsedComputer
     const auto browse = [&](const wchar_t* chosen) {
         g_chosenComputer = chosen;
         m_fake.machines.clear();
-        UiDriver::PressButton(dialog, IDC_BROWSE_SERVER);
+        UiDriver::SendButtonClick(dialog, IDC_BROWSE_SERVER);
         return UiDriver::WindowText(GetDlgItem(dialog, IDC_SERVER_EDIT));
     };
     HWND list = GetDlgItem(dialog, IDC_AVAILABLE_LIST);
-    UiDriver::PressButton(dialog, IDC_SELECT_ALL);
+    UiDriver::SendButtonClick(dialog, IDC_SELECT_ALL);
     const auto all = SetupSession::ListItems(list);
     EXPECT_EQ(browse(nullptr), computer);
     EXPECT_EQ(SetupSession::ListItems(list), all) << "a cancelled browse refilled the list";

@@ -7,7 +7,6 @@
 
 #include <dlgs.h>
 #include <gtest/gtest.h>
-#include <sddl.h>
 
 #include <map>
 
@@ -131,31 +130,19 @@ TEST_F(SetupSheet, PagesAreSavedAsPicturesAndNoTextIsClipped)
         {IDD_DISPLAY_PAGE, L"Display"}, {IDD_ABOUT_PAGE, L"About"}, {IDD_SERVICES_PAGE, L"Services"}};
     for (const auto& [page, name] : pages) {
         ASSERT_NE(m_setup.ShowPage(page), nullptr);
-        Sleep(300);
         SetupSession::CheckLayout(m_setup.Page(), std::wstring(L"setup-") + name);
     }
     SetupSession::CheckLayout(m_setup.Sheet(), L"setup-sheet");
     HWND dialog = m_setup.OpenDialog(IDC_ADD, L"Services");
     ASSERT_NE(dialog, nullptr);
-    Sleep(300);
     SetupSession::CheckLayout(dialog, L"add-services");
 }
 
 TEST_F(SetupSheet, AKeyThatRefusesWritesStillAppliesAndClosesAndStaysTheKeyItWas)
 {
-    // Everyone may read the key, change its access list and delete it, but not write into it.
-    PSECURITY_DESCRIPTOR readOnly = nullptr;
-    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:P(D;;0x6;;;WD)(A;;0x70019;;;WD)",
-                                                                     SDDL_REVISION_1, &readOnly, nullptr));
-    HKEY key;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_READ | WRITE_DAC,
-                              nullptr, &key, nullptr),
-              0);
-    const LONG secured = RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, readOnly);
-    RegCloseKey(key);
-    LocalFree(readOnly);
-    // The platform must really refuse, or the case proves nothing.
-    ASSERT_TRUE(secured == 0 && !SetDword(L"ServicesCount", 1));
+    // Everyone may read the key, change its access list and delete it, but not write into it. The platform must
+    // really refuse, or the case proves nothing.
+    ASSERT_TRUE(SetAccess(L"D:P(D;;0x6;;;WD)(A;;0x70019;;;WD)") && !SetDword(L"ServicesCount", 1));
     ASSERT_TRUE(Open());
     PickCount(0);
     EXPECT_TRUE(m_setup.Apply());

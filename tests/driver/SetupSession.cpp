@@ -42,13 +42,13 @@ void SetupSession::End()
 
 bool SetupSession::Apply() const
 {
-    UiDriver::PressButton(m_sheet, kApplyButton);
+    UiDriver::SendButtonClick(m_sheet, kApplyButton);
     return !ApplyEnabled();
 }
 
 bool SetupSession::Close(int id)
 {
-    UiDriver::ClickButton(m_sheet, id);
+    UiDriver::PostButtonClick(m_sheet, id);
     const bool ended = m_thread != nullptr && WaitForSingleObject(m_thread, kTimeout) == WAIT_OBJECT_0;
     End();
     return ended;
@@ -56,7 +56,7 @@ bool SetupSession::Close(int id)
 
 HWND SetupSession::OpenDialog(int button, LPCWSTR caption) const
 {
-    UiDriver::ClickButton(Page(), button);
+    UiDriver::PostButtonClick(Page(), button);
     return WaitForOtherWindow(L"#32770", caption);
 }
 
@@ -68,7 +68,7 @@ HWND SetupSession::WaitForOtherWindow(LPCWSTR className, LPCWSTR caption, DWORD 
 
 bool SetupSession::EndDialog(HWND dialog, int button) const
 {
-    UiDriver::ClickButton(dialog, button);
+    UiDriver::PostButtonClick(dialog, button);
     return UiDriver::WaitFor([dialog] { return !IsWindow(dialog); }, kTimeout) &&
            SendMessageTimeoutW(Page(), WM_NULL, 0, 0, SMTO_NORMAL, kTimeout, nullptr);
 }
@@ -106,7 +106,11 @@ void SetupSession::CheckLayout(HWND window, const std::wstring& name)
     ASSERT_NE(out, nullptr) << "no picture of " << name.c_str();
     // Red, green and blue of each pixel, row by row from the top.
     std::fprintf(out, "P6\n%ld %ld\n255\n", area.right - area.left, area.bottom - area.top);
-    for (COLORREF c : UiDriver::CaptureScreen(area)) {
+    // Once its pending paints are done (sent to its thread, they return done) and the screen has them.
+    RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    std::vector<COLORREF> shown;
+    UiDriver::WaitFor([&] { return std::exchange(shown, UiDriver::CaptureScreen(area)) == shown; }, kTimeout, 100);
+    for (COLORREF c : shown) {
         const unsigned char rgb[3] = {GetRValue(c), GetGValue(c), GetBValue(c)};
         std::fwrite(rgb, 1, 3, out);
     }

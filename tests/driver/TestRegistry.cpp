@@ -1,16 +1,28 @@
 #include "tests/driver/TestRegistry.h"
 
-#include "settings/RegistryFormat.h"
-
+#include <sddl.h>
 #include <shlwapi.h>
 
 #include <cstring>
 
 namespace TestRegistry {
 
-void DeleteSettings()
+void DeleteSettings(LPCWSTR key)
 {
-    SHDeleteKeyW(HKEY_CURRENT_USER, kSettingsKey);
+    SHDeleteKeyW(HKEY_CURRENT_USER, key);
+}
+
+bool SetAccess(LPCWSTR sddl, LPCWSTR key)
+{
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    HKEY opened = nullptr;
+    const bool set =
+        ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, &descriptor, nullptr) &&
+        RegCreateKeyExW(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_READ | WRITE_DAC, nullptr, &opened, nullptr) == 0 &&
+        RegSetKeySecurity(opened, DACL_SECURITY_INFORMATION, descriptor) == 0;
+    RegCloseKey(opened);
+    LocalFree(descriptor);
+    return set;
 }
 
 bool Set(LPCWSTR name, DWORD type, const void* data, size_t size, LPCWSTR key, HKEY root)
@@ -41,15 +53,18 @@ std::vector<BYTE> Units(const std::wstring& units, size_t stray)
     return bytes;
 }
 
+std::vector<BYTE> ListBytes(const std::vector<std::wstring>& entries)
+{
+    std::wstring characters;
+    for (const std::wstring& entry : entries)
+        characters += entry + L'\0';
+    return Units(characters + L'\0');
+}
+
 void SaveLists(const std::vector<std::wstring>& servers, const std::vector<std::wstring>& services)
 {
-    for (const auto& [name, entries] :
-         {std::make_pair(L"SavedServers", servers), std::make_pair(L"SavedServices", services)}) {
-        std::wstring characters;
-        for (const std::wstring& entry : entries)
-            characters += entry + L'\0';
-        Set(name, REG_MULTI_SZ, Units(characters + L'\0'));
-    }
+    Set(L"SavedServers", REG_MULTI_SZ, ListBytes(servers));
+    Set(L"SavedServices", REG_MULTI_SZ, ListBytes(services));
 }
 
 Value Get(LPCWSTR name, LPCWSTR key, HKEY root)
@@ -72,21 +87,6 @@ DWORD GetDword(LPCWSTR name)
     if (value.bytes.size() == sizeof(dword))
         std::memcpy(&dword, value.bytes.data(), sizeof(dword));
     return dword;
-}
-
-StoredList ReadStoredList(LPCWSTR name)
-{
-    StoredList list;
-    const Value value = Get(name);
-    if (value.type != REG_MULTI_SZ)
-        return list;
-    CStringArray entries;
-    RegistryFormat::DecodeStringList(value.bytes.data(), value.bytes.size(), entries);
-    for (int i = 0; i < entries.GetSize(); ++i)
-        list.entries.emplace_back(entries[i]);
-    // The unit tests pin the encoding to literal bytes, so a list is well formed when it is exactly that.
-    list.wellFormed = RegistryFormat::EncodeStringList(entries) == value.bytes;
-    return list;
 }
 
 std::map<std::wstring, Value> AllValues(LPCWSTR key, HKEY root)

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-// The settings key as a test sets it up and reads it back: the one place the tests touch the registry. Set and
-// Get take another key when given one.
+// The settings key as a test sets it up and reads it back: the one place the tests touch the registry. Set, Get and
+// the others take another key when given one.
 namespace TestRegistry {
 
 // Where the saver, the sheet and the uninstaller keep the settings; a change there loses every user's settings.
@@ -25,13 +25,10 @@ struct Value {
     std::wstring Text() const;
 };
 
-struct StoredList {
-    // REG_MULTI_SZ of non-empty entries and one closing NUL, nothing after it.
-    bool wellFormed = false;
-    std::vector<std::wstring> entries;
-};
-
-void DeleteSettings();
+// The settings key, or the key given, with everything under it.
+void DeleteSettings(LPCWSTR key = kSettingsKey);
+// The key's access list, in the platform's security descriptor language; the key is made when missing.
+bool SetAccess(LPCWSTR sddl, LPCWSTR key = kSettingsKey);
 // A settings value of any type and size, as a hand-edited registry may hold it.
 bool Set(LPCWSTR name, DWORD type, const void* data, size_t size, LPCWSTR key = kSettingsKey,
          HKEY root = HKEY_CURRENT_USER);
@@ -39,13 +36,14 @@ bool Set(LPCWSTR name, DWORD type, const std::vector<BYTE>& bytes);
 bool SetDword(LPCWSTR name, DWORD value);
 // The UTF-16 units as given, NULs included, then stray bytes, which make an odd size.
 std::vector<BYTE> Units(const std::wstring& units, size_t stray = 0);
+// A stored list's exact bytes: each entry and its NUL, then the closing NUL.
+std::vector<BYTE> ListBytes(const std::vector<std::wstring>& entries);
 void SaveLists(const std::vector<std::wstring>& servers, const std::vector<std::wstring>& services);
 
 // The value by its name exactly as stored.
 Value Get(LPCWSTR name, LPCWSTR key = kSettingsKey, HKEY root = HKEY_CURRENT_USER);
 // The value's four bytes, or 0xDEADBEEF when it is missing or of another size.
 DWORD GetDword(LPCWSTR name);
-StoredList ReadStoredList(LPCWSTR name);
 // Every value of the key, by its name as stored.
 std::map<std::wstring, Value> AllValues(LPCWSTR key = kSettingsKey, HKEY root = HKEY_CURRENT_USER);
 

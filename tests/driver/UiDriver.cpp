@@ -1,6 +1,6 @@
 #include "tests/driver/UiDriver.h"
 
-#include <set>
+#include "res/resource.h"
 
 namespace UiDriver {
 
@@ -39,13 +39,13 @@ HWND WaitForWindow(DWORD processId, LPCWSTR className, LPCWSTR caption, DWORD ti
     return WaitFor(shows, timeoutMs) ? found : nullptr;
 }
 
-void PressButton(HWND dialog, int id)
+void SendButtonClick(HWND dialog, int id)
 {
     SendMessageTimeoutW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), LPARAM(GetDlgItem(dialog, id)), SMTO_NORMAL,
                         20000, nullptr);
 }
 
-void ClickButton(HWND dialog, int id)
+void PostButtonClick(HWND dialog, int id)
 {
     PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), LPARAM(GetDlgItem(dialog, id)));
 }
@@ -93,6 +93,13 @@ bool PumpMessages(UINT held)
     return came;
 }
 
+bool WaitPumping(const std::function<bool()>& done, DWORD timeoutMs, UINT held, bool* heldCame)
+{
+    bool came = false;
+    bool& seen = heldCame != nullptr ? *heldCame : came;
+    return WaitFor([&] { return (seen |= PumpMessages(held)), done(); }, timeoutMs, 10);
+}
+
 std::vector<COLORREF> CaptureScreen(const RECT& area)
 {
     const int width = area.right - area.left;
@@ -120,11 +127,36 @@ std::vector<COLORREF> CaptureScreen(const RECT& area)
     return pixels;
 }
 
-bool IntroColoursAround(POINT middle)
+const std::vector<COLORREF>& Intro()
 {
-    const std::vector<COLORREF> pixels =
-        CaptureScreen(RECT{middle.x - 60, middle.y - 60, middle.x + 60, middle.y + 60});
-    return std::set<COLORREF>(pixels.begin(), pixels.end()).size() > 8;
+    static const std::vector<COLORREF> pixels = [] {
+        HDC memory = CreateCompatibleDC(nullptr);
+        HGDIOBJ old = SelectObject(memory, LoadBitmapW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_INTRO)));
+        std::vector<COLORREF> read;
+        for (int y = 0; y < kIntroHeight; ++y)
+            for (int x = 0; x < kIntroWidth; ++x)
+                read.push_back(GetPixel(memory, x, y));
+        DeleteObject(SelectObject(memory, old));
+        DeleteDC(memory);
+        return read;
+    }();
+    return pixels;
+}
+
+POINT IntroAt()
+{
+    const int width = GetSystemMetrics(SM_CXSCREEN);
+    return width == 640 ? POINT{180, 58} : width == 3840 ? POINT{1780, 898} : POINT{372, 202};
+}
+
+int IntroDifference(POINT origin)
+{
+    const std::vector<COLORREF> shown =
+        CaptureScreen(RECT{origin.x, origin.y, origin.x + kIntroWidth, origin.y + kIntroHeight});
+    int differing = 0;
+    for (size_t i = 0; i < shown.size(); ++i)
+        differing += shown[i] != Intro()[i];
+    return differing;
 }
 
 }

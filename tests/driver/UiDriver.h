@@ -15,10 +15,10 @@ bool WaitFor(const std::function<bool()>& predicate, DWORD timeoutMs, DWORD step
 // The topmost visible top-level window of the process by class and/or caption (null matches any), once it
 // shows and is not the other one; null when the time is up.
 HWND WaitForWindow(DWORD processId, LPCWSTR className, LPCWSTR caption, DWORD timeoutMs, HWND other = nullptr);
-// Presses a button of a dialog the way a click does (BN_CLICKED to its parent).
-void ClickButton(HWND dialog, int id);
-// The same, returning once the dialog has handled it; not for buttons that open a modal loop.
-void PressButton(HWND dialog, int id);
+// Posts a button's click to its dialog (BN_CLICKED to its parent), as a click does, and returns at once.
+void PostButtonClick(HWND dialog, int id);
+// Sends it, returning once the dialog has handled it; not for buttons that open a modal loop.
+void SendButtonClick(HWND dialog, int id);
 
 void PressKey(WORD virtualKey);
 void MoveMouseTo(int x, int y);
@@ -27,10 +27,18 @@ void ClickMouseAt(int x, int y);
 // Hands this thread's windows their queued messages but the held one (a saver frame here asks for its end by
 // posting WM_CLOSE, which is only reported, so the frame stays for the next input); true when it came.
 bool PumpMessages(UINT held = WM_CLOSE);
+// WaitFor while pumping so; *heldCame (when given) is set once the held message came, and done() may read it.
+bool WaitPumping(const std::function<bool()>& done, DWORD timeoutMs, UINT held = WM_CLOSE, bool* heldCame = nullptr);
 
 // The screen's pixels in the rectangle, row by row, as COLORREF values.
 std::vector<COLORREF> CaptureScreen(const RECT& area);
-// More than eight colours in the 120-pixel square round the point: the intro, which nothing else a saver shows has.
-bool IntroColoursAround(POINT middle);
+// The intro picture as the program's resources hold it (every test program links the same ones), row by row, and
+// its top-left on the screens the suite runs on: the middle, each half rounded down (the two-monitor run's wide
+// screen holds the usual 1024x768 primary).
+constexpr int kIntroWidth = 281, kIntroHeight = 364;
+const std::vector<COLORREF>& Intro();
+POINT IntroAt();
+// How many of the intro's pixels differ from the screen with its top-left corner at origin.
+int IntroDifference(POINT origin = IntroAt());
 
 }

@@ -111,7 +111,8 @@ TEST(Window, NothingTouchesAWindowObjectOnceItHasDeletedItself)
 {
     // Runs the thread's messages until WM_QUIT or the timeout; true when WM_QUIT came.
     const auto quits = [](DWORD ms) {
-        return UiDriver::WaitFor([] { return UiDriver::PumpMessages(WM_QUIT); }, ms, 10);
+        bool quit = false;
+        return UiDriver::WaitPumping([&] { return quit; }, ms, WM_QUIT, &quit);
     };
     const PVOID handler = AddVectoredExceptionHandler(1, CountLateTouch);
     // A refused creation fails and still frees the object; whether WM_DESTROY comes too is the platform's choice.
@@ -137,13 +138,13 @@ TEST(Window, NothingTouchesAWindowObjectOnceItHasDeletedItself)
         ASSERT_TRUE(window->Create());
         const HWND handle = window->GetSafeHwnd();
         window->nested = i == 3 ? handle : other->GetSafeHwnd();
-        if (i == 2)
-            app.m_pMainWnd = window;
+        // Another window is the main one in the other rows: only the main window's own end lets it go.
+        app.m_pMainWnd = i == 2 ? window : other;
         SendMessageW(handle, messages[i], SC_CLOSE, 0);
         EXPECT_EQ(log, L"create;destroy;timer9;deleted;");
         EXPECT_FALSE(IsWindow(handle));
         EXPECT_EQ(quits(i == 2 ? 5000 : 100), i == 2) << "only the main window's end quits";
-        EXPECT_EQ(app.m_pMainWnd, nullptr);
+        EXPECT_EQ(app.m_pMainWnd, i == 2 ? nullptr : other);
     }
     EXPECT_EQ(g_lateTouches, 0) << "a window object was touched after it deleted itself";
     ::DestroyWindow(other->GetSafeHwnd());
@@ -163,21 +164,26 @@ TEST(Window, NothingTouchesAWindowObjectOnceItHasDeletedItself)
             SendMessageW(window, WM_SYSCOMMAND, command, 0);
         UnhookWindowsHookEx(hook);
         EXPECT_EQ(g_heardCommands, std::vector<WPARAM>{SC_RESTORE});
-        // A display change: the frame takes the new primary, and only the monitor beside it gets a cover, not
-        // the one overlapping it.
-        CurrentMonitorLister() = [] {
-            return MonitorLayout{{0, 0, 1280, 1024}, {{-800, 0, 0, 600}, {0, 0, 800, 600}}};
-        };
-        SendMessageW(window, WM_DISPLAYCHANGE, 32, MAKELPARAM(1280, 1024));
-        CurrentMonitorLister() = &SystemMonitorLayout;
-        // The covers, owned by the frame, lie above it.
-        std::vector<std::vector<LONG>> shown;
-        for (HWND other = GetTopWindow(nullptr); other != nullptr; other = GetWindow(other, GW_HWNDNEXT)) {
-            RECT r;
-            if ((other == window || GetWindow(other, GW_OWNER) == window) && GetWindowRect(other, &r))
-                shown.push_back({r.left, r.top, r.right, r.bottom});
+        // Two display changes: the frame takes each new primary, and only a monitor beside it gets a cover, not one
+        // overlapping it; the covers of the first layout go with the second. The covers, owned by the frame, lie
+        // above it.
+        const std::pair<MonitorLister, std::vector<std::vector<LONG>>> changes[] = {
+            {[] { return MonitorLayout{{0, 0, 1280, 1024}, {{-800, 0, 0, 600}, {0, 0, 800, 600}}}; },
+             {{-800, 0, 0, 600}, {0, 0, 1280, 1024}}},
+            {[] { return MonitorLayout{{-800, 0, 0, 600}, {{0, 0, 1280, 1024}, {-900, 0, -100, 600}}}; },
+             {{0, 0, 1280, 1024}, {-800, 0, 0, 600}}}};
+        for (const auto& [layout, expected] : changes) {
+            CurrentMonitorLister() = layout;
+            SendMessageW(window, WM_DISPLAYCHANGE, 32, MAKELPARAM(1280, 1024));
+            CurrentMonitorLister() = &SystemMonitorLayout;
+            std::vector<std::vector<LONG>> shown;
+            for (HWND other = GetTopWindow(nullptr); other != nullptr; other = GetWindow(other, GW_HWNDNEXT)) {
+                RECT r;
+                if ((other == window || GetWindow(other, GW_OWNER) == window) && GetWindowRect(other, &r))
+                    shown.push_back({r.left, r.top, r.right, r.bottom});
+            }
+            EXPECT_EQ(shown, expected);
         }
-        EXPECT_EQ(shown, (std::vector<std::vector<LONG>>{{-800, 0, 0, 600}, {0, 0, 1280, 1024}}));
         // A drawing window made after a cover still gets the drawing window's class.
         auto *drawing = new CMonitorWnd(TRUE);
         ASSERT_TRUE(drawing->Create(0, WS_CHILD, RECT{0, 0, 9, 9}, window, 0));

@@ -246,6 +246,10 @@ TEST_F(ScriptedService, StepsGiveTheirTextsMemoryAndShare)
          {kRunning, 1234, 9156250, L"Running", 1234, 16, {}, FALSE, FALSE, kSecond / 10},
          {kRunning, 1234, 10000000, L"Running", 1234, 10, {}, FALSE, FALSE, kSecond * 9 / 10},
          {kRunning, 1234, 30000000, L"Running", 1234, 100}},
+        // A share over exactly half a second is taken; over a unit less the earlier one stays.
+        {{kRunning, 1234, 1000000, L"Running", 1234, 0},
+         {kRunning, 1234, 1500000, L"Running", 1234, 10, {}, FALSE, FALSE, kSecond / 2},
+         {kRunning, 1234, 1600000, L"Running", 1234, 10, {}, FALSE, FALSE, kSecond / 2 - 1}},
         // Only the low 32 bits count: a wrap is a small step, a change above them alone is none.
         {{kRunning, 1234, 0x1FFFFFF00, L"Running", 1234, 0},
          {kRunning, 1234, 0x200000100, L"Running", 1234, 0.00512f},

@@ -34,15 +34,15 @@ TEST(LineRender, TheLineIsItsTextInSetBitsAsWideAsItAndItsNulLeaksNothingAndStar
     service.m_displayName = L"Print Spooler";
     service.m_statusText = L"Running";
     service.m_memory = 1234;
+    service.Render();
     for (const auto& line : lines) {
         service.m_shortLine = line.shortLine;
         service.m_cpu = line.cpu;
-        // The line drawn before goes with its font (there is none before the first).
+        // The line drawn before goes with its font.
         const HFONT lastFont = service.m_font;
         const HBITMAP lastBitmap = service.m_bitmap;
         service.Render();
-        EXPECT_EQ(GetObjectType(lastFont), 0u);
-        EXPECT_EQ(GetObjectType(lastBitmap), 0u);
+        EXPECT_TRUE(lastFont && !GetObjectType(lastFont) && lastBitmap && !GetObjectType(lastBitmap));
         EXPECT_EQ(service.m_size.cx, line.size.cx);
         EXPECT_EQ(service.m_size.cy, line.size.cy);
         EXPECT_LE(service.m_cpu, 100.0f) << "the capped share is stored back";

@@ -69,8 +69,6 @@ BOOL WINAPI StatusHook(SC_HANDLE service, SC_STATUS_TYPE level, LPBYTE buffer, D
 
 BOOL WINAPI CloseServiceHandleHook(SC_HANDLE handle)
 {
-    if (Faulted(Call::CloseServiceHandle, handle))
-        return FALSE;
     if (s_active->openServices.erase(handle) + s_active->openManagers.erase(handle) == 0) {
         ++s_active->strayCloses;
         SetLastError(ERROR_INVALID_HANDLE);
@@ -125,9 +123,11 @@ NTSTATUS WINAPI ProcessListHook(PVOID buffer, ULONG size, PULONG returned)
 
 BOOL WINAPI CloseHandleHook(HANDLE handle)
 {
-    if (Faulted(Call::CloseHandle, handle))
+    if (s_active->openProcesses.erase(handle) == 0) {
+        ++s_active->strayCloses;
+        SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
-    s_active->openProcesses.erase(handle);
+    }
     return handle == FakeServiceApi::FakeProcess() || RealServiceApi().closeHandle(handle);
 }
 

@@ -17,18 +17,17 @@ public:
     FakeServiceApi(const FakeServiceApi &) = delete;
     FakeServiceApi &operator=(const FakeServiceApi &) = delete;
 
-    // The table's entries a test can fail, in its order.
+    // The table's entries a test can fail, in its order. Closes never fail: a failed close leaves the caller nothing
+    // to do.
     enum class Call {
         OpenSCManager,
         EnumServicesStatus,
         OpenService,
         QueryServiceConfig,
         QueryServiceStatusEx,
-        CloseServiceHandle,
         OpenProcess,
         GetProcessTimes,
         GetProcessMemoryInfo,
-        CloseHandle,
         QueryProcessList
     };
 
@@ -57,7 +56,8 @@ public:
     // The machines whose managers were asked for ("" for this one), and the buffer size of every enumeration.
     std::vector<std::wstring> machines;
     std::vector<DWORD> enumSizes;
-    // The handles still open (services by the key name each was opened for), and closes of handles not open.
+    // The handles still open (services by the key name each was opened for), and closes of handles not open, of
+    // every kind.
     int strayCloses = 0;
     std::set<SC_HANDLE> openManagers;
     std::map<SC_HANDLE, std::wstring> openServices;

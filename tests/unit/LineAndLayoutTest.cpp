@@ -34,8 +34,15 @@ TEST(Placement, LinesStartWhollyOffScreenOnTheirSide)
         EXPECT_EQ(ServiceLine::StartX(row[0], row[1], 0, 1024, 300), row[2]) << row[0] << " " << row[1];
 }
 
-TEST(Rows, GapAndTopsSpreadRowsEvenlyAndOverlapWhenTheyDoNotFit)
+TEST(Rows, AsManyAsSavedUpToTheServicesOneInANarrowWindowSpreadEvenlyAndOverlappingWhenTheyDoNotFit)
 {
+    // The saved count, the services there are, the window's width and the screen's DPI, and the rows.
+    const int counts[][5] = {{5, 3, 1024, 96, 3}, {5, 20, 1024, 96, 5}, {0, 3, 1024, 96, 0}, {5, 3, 400, 96, 3},
+                             {5, 3, 399, 96, 1},  {0, 3, 152, 96, 1},   {-1, 3, 1024, 96, 0}, {-7, 3, 152, 96, 1},
+                             {5, 0, 1024, 96, 0}, {5, 0, 152, 96, 0},   {5, 9, 799, 192, 1},  {5, 9, 800, 192, 5}};
+    for (const auto &[saved, services, width, dpi, rows] : counts)
+        EXPECT_EQ(AnimationLayout::RowCount(saved, services, width, dpi), rows)
+            << saved << " " << services << " " << width << " at " << dpi;
     EXPECT_EQ(AnimationLayout::RowGap(768, 5, 24), 108);
     EXPECT_EQ(AnimationLayout::RowTop(0, 108, 24), 108);
     EXPECT_EQ(AnimationLayout::RowTop(4, 108, 24), 636);
@@ -67,8 +74,6 @@ TEST(Intro, PictureIsCentredAndMayOverhangASmallWindow)
     EXPECT_TRUE(AnimationLayout::ShowsIntro(401, 96));
     EXPECT_FALSE(AnimationLayout::ShowsIntro(400, 96));
     EXPECT_FALSE(AnimationLayout::ShowsIntro(800, 192));
-    EXPECT_EQ(AnimationLayout::RowCount(5, 9, 799, 192), 1);
-    EXPECT_EQ(AnimationLayout::RowCount(5, 9, 800, 192), 5);
 }
 
 TEST(RowChoices, CapacityLeavesTwentyPixelsRoundEveryLineAndTheListEndsAtThePairsOrIt)

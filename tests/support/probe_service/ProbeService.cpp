@@ -1,5 +1,7 @@
 #include "ProbeService.h"
 
+#include "tests/driver/UiDriver.h"
+
 namespace {
 
 // The probe program beside the running executable.
@@ -38,13 +40,7 @@ SERVICE_STATUS_PROCESS ProbeService::Status()
 
 bool ProbeService::WaitForState(DWORD state, DWORD timeoutMs)
 {
-    const DWORD start = GetTickCount();
-    while (Status().dwCurrentState != state) {
-        if (GetTickCount() - start > timeoutMs)
-            return false;
-        Sleep(20);
-    }
-    return true;
+    return UiDriver::WaitFor([&] { return Status().dwCurrentState == state; }, timeoutMs, 20);
 }
 
 bool ProbeService::Start(const std::vector<std::wstring> &arguments, DWORD awaitedState)
