@@ -1,4 +1,5 @@
-// The installer under Wine: silent install, a second install over the first, silent uninstall.
+// The installer under Wine: silent install, a second install over the first, and the silent uninstall a
+// deployment tool runs.
 #include "tests/driver/TestProcess.h"
 #include "tests/driver/TestRegistry.h"
 
@@ -55,6 +56,9 @@ TEST(Installer, InstallsIntoTheSystemFolderAndUninstallPutsEverythingBack)
     const std::wstring uninstall = Get(L"UninstallString", kUninstallKey, HKEY_LOCAL_MACHINE).Text();
     ASSERT_EQ(uninstall.substr(0, 1), L"\"");
     EXPECT_EQ(Get(L"DisplayName", kUninstallKey, HKEY_LOCAL_MACHINE).Text(), L"Quorvane Screen Saver");
+    wchar_t version[32] = L"";
+    GetEnvironmentVariableW(L"QSS_VERSION", version, 32);
+    EXPECT_EQ(Get(L"DisplayVersion", kUninstallKey, HKEY_LOCAL_MACHINE).Text(), version);
 
     // A second install over the first must not take itself for the saver to give back. Under an emulator,
     // where each 32-bit start costs a minute, the run installs once.
@@ -63,16 +67,15 @@ TEST(Installer, InstallsIntoTheSystemFolderAndUninstallPutsEverythingBack)
         EXPECT_EQ(Contents(InstalledSaver()), built);
     }
 
-    // _?= keeps the uninstaller in place, so it ends only when it has finished.
+    // The silent command as a tool reads it from the entry and waits for it: when it ends, nothing is left.
     const std::wstring uninstaller = uninstall.substr(1, uninstall.find(L'"', 1) - 1);
-    std::wstring folder = uninstaller.substr(0, uninstaller.rfind(L'\\'));
-    ASSERT_TRUE(RunsCleanly(TestProcess::Quoted(uninstaller) + L" /S _?=" + folder));
+    ASSERT_TRUE(PathFileExistsW(uninstaller.c_str()));
+    ASSERT_TRUE(RunsCleanly(Get(L"QuietUninstallString", kUninstallKey, HKEY_LOCAL_MACHINE).Text()));
     EXPECT_FALSE(PathFileExistsW(InstalledSaver().c_str()));
+    EXPECT_FALSE(PathFileExistsW(uninstaller.substr(0, uninstaller.rfind(L'\\')).c_str())) << "its folder";
+    EXPECT_TRUE(AllValues(kUninstallKey, HKEY_LOCAL_MACHINE).empty());
     EXPECT_EQ(Get(L"SCRNSAVE.EXE", kDesktop).Text(), kPrevious);
     EXPECT_FALSE(Get(L"Probe").present);
-    EXPECT_FALSE(Get(L"DisplayName", kUninstallKey, HKEY_LOCAL_MACHINE).present);
-    DeleteFileW(uninstaller.c_str());
-    RemoveDirectoryW(folder.c_str());
 }
 
 }
