@@ -104,7 +104,14 @@ FunctionEnd
 
 Section "Install"
   SetShellVarContext current
+  ; A saver file that cannot be written (a saver running from it, no rights to the system folder) ends the
+  ; install with NSIS's code for an abort, before anything is registered: silent, NSIS would go on past it.
+  ClearErrors
   !insertmacro PlaceSaver
+  ${If} ${Errors}
+    MessageBox MB_OK|MB_ICONSTOP "Cannot write $SYSDIR\${SCR}." /SD IDOK
+    Abort
+  ${EndIf}
 
   SetOutPath "$INSTDIR"
   WriteUninstaller "$INSTDIR\Uninstall.exe"
