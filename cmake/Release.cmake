@@ -17,8 +17,13 @@ if(NOT SAVER_SOURCE_DATE_EPOCH MATCHES "^[0-9]+$")
   string(REPLACE "\n" ";" git_dirs "${git_dirs};;")
   list(GET git_dirs 0 git_top)
   list(GET git_dirs 1 git_dir)
-  # Only the sources' own checkout counts, not one they happen to be copied into.
-  if(git_top STREQUAL CMAKE_SOURCE_DIR)
+  # Only the sources' own checkout counts, not one they happen to be copied into; git names it by its real
+  # path, so a source path through a symbolic link is resolved before the two are compared.
+  file(REAL_PATH "${CMAKE_SOURCE_DIR}" source_real)
+  if(git_top AND IS_DIRECTORY "${git_top}")
+    file(REAL_PATH "${git_top}" git_top)
+  endif()
+  if(git_top STREQUAL source_real)
     execute_process(COMMAND git log -1 --format=%ct WORKING_DIRECTORY ${CMAKE_SOURCE_DIR}
                     OUTPUT_VARIABLE SAVER_SOURCE_DATE_EPOCH ERROR_QUIET OUTPUT_STRIP_TRAILING_WHITESPACE)
     # A new commit configures the tree again, so its time reaches the installer without a clean build.
@@ -26,9 +31,13 @@ if(NOT SAVER_SOURCE_DATE_EPOCH MATCHES "^[0-9]+$")
       set_property(DIRECTORY ${CMAKE_SOURCE_DIR} APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${git_dir}/logs/HEAD)
     endif()
   endif()
-  # Sources without their history (an unpacked archive) keep their own times.
+  # Sources without their history (an unpacked archive) keep their own times, which another copy does not
+  # share: said, so that nobody takes such files for the commit's.
   if(NOT SAVER_SOURCE_DATE_EPOCH MATCHES "^[0-9]+$")
     file(TIMESTAMP ${CMAKE_SOURCE_DIR}/CMakeLists.txt SAVER_SOURCE_DATE_EPOCH "%s" UTC)
+    message(WARNING "${CMAKE_SOURCE_DIR} is not a git checkout of its own and SOURCE_DATE_EPOCH is not set: "
+                    "the installer's file times are those of CMakeLists.txt (${SAVER_SOURCE_DATE_EPOCH}), "
+                    "not a commit's, and another build of these sources will not give the same bytes.")
   endif()
 endif()
 # Rewritten only when it changes: what depends on the time depends on this file.

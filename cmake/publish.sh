@@ -6,6 +6,13 @@
 set -euo pipefail
 in=$1 out=$2 pkcs12=${3:-} timestamp=${4:-}
 
+# A tree signs with what it was configured with: a certificate named only when building would sign nothing
+# and say nothing.
+if [ "${QSS_SIGN_PKCS12:-}" != "$pkcs12" ]; then
+  echo "QSS_SIGN_PKCS12 is '${QSS_SIGN_PKCS12:-}' but this tree was configured with '$pkcs12': configure it" \
+    "again with the signing variables set, or make the release with scripts/release." >&2
+  exit 1
+fi
 if [ -z "$pkcs12" ]; then
   cmp -s "$in" "$out" || cp "$in" "$out"
   exit 0

@@ -24,6 +24,7 @@ RequestExecutionLevel admin
 !define SETUP_KEY "Software\Zentrix\ScreenSaver\Setup"
 !define SPI_SETSCREENSAVEACTIVE 17
 !define SPIF_UPDATE_AND_SEND 3
+!define ERROR_SUCCESS_REBOOT_REQUIRED 3010
 
 Name "${PRODUCT}"
 OutFile "${OUTFILE}"
@@ -44,10 +45,15 @@ UninstPage uninstConfirm
 UninstPage instfiles
 
 ; The saver goes where the system looks for screen savers: the real system folder, which a
-; 32-bit installer on 64-bit Windows only reaches with the file-system redirection off.
+; 32-bit installer on 64-bit Windows only reaches with the file-system redirection off. ${RunningX64}
+; holds on ARM64 too, where x64 programs run only under Windows 11's emulation and x86 ones everywhere.
 !macro PlaceSaver
   SetOutPath "$SYSDIR"
-  ${If} ${RunningX64}
+  ${If} ${IsNativeARM64}
+    ${DisableX64FSRedirection}
+    File "/oname=${SCR}" "${X86_SCR}"
+    ${EnableX64FSRedirection}
+  ${ElseIf} ${RunningX64}
     ${DisableX64FSRedirection}
     File "/oname=${SCR}" "${X64_SCR}"
     ${EnableX64FSRedirection}
@@ -56,9 +62,56 @@ UninstPage instfiles
   ${EndIf}
 !macroend
 
+; The silent uninstall command hands the folder to cmd.exe, which takes & ^ and % for its own: a folder
+; holding one is refused. Leaves 1 on the stack when $INSTDIR is fit, else 0.
+Function FolderFitsTheCommand
+  Push $0
+  Push $1
+  StrCpy $0 0
+  ${Do}
+    StrCpy $1 $INSTDIR 1 $0
+    ${If} $1 == "&"
+    ${OrIf} $1 == "^"
+    ${OrIf} $1 == "%"
+      StrCpy $1 ""
+      StrCpy $0 -1
+    ${EndIf}
+    IntOp $0 $0 + 1
+  ${LoopUntil} $1 == ""
+  ${If} $0 > 0
+    StrCpy $0 1
+  ${EndIf}
+  Pop $1
+  Exch $0
+FunctionEnd
+
+Function .onInit
+  Call FolderFitsTheCommand
+  Pop $0
+  ${If} $0 <> 1
+    MessageBox MB_OK|MB_ICONSTOP "The folder may not hold &, ^ or %: $INSTDIR" /SD IDOK
+    Abort
+  ${EndIf}
+FunctionEnd
+
+Function .onVerifyInstDir
+  Call FolderFitsTheCommand
+  Pop $0
+  ${If} $0 <> 1
+    Abort
+  ${EndIf}
+FunctionEnd
+
 Section "Install"
   SetShellVarContext current
+  ; A saver file that cannot be written (a saver running from it, no rights to the system folder) ends the
+  ; install with NSIS's code for an abort, before anything is registered: silent, NSIS would go on past it.
+  ClearErrors
   !insertmacro PlaceSaver
+  ${If} ${Errors}
+    MessageBox MB_OK|MB_ICONSTOP "Cannot write $SYSDIR\${SCR}." /SD IDOK
+    Abort
+  ${EndIf}
 
   SetOutPath "$INSTDIR"
   WriteUninstaller "$INSTDIR\Uninstall.exe"
@@ -70,7 +123,11 @@ Section "Install"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "Publisher" "Zentrix"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayIcon" "$SYSDIR\${SCR}"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\Uninstall.exe"'
-  WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\Uninstall.exe" /S'
+  ; For tools that wait on it, the silent command must end only when everything is gone. _?= (last and
+  ; unquoted) runs the uninstaller in place, where it cannot delete its own file, so cmd.exe waits for it
+  ; and then removes the file and the folder, keeping the uninstaller's exit code when that is not 0.
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" \
+    '"$SYSDIR\cmd.exe" /d /s /c "start "" /wait "$INSTDIR\Uninstall.exe" /S _?=$INSTDIR& if not errorlevel 1 (del "$INSTDIR\Uninstall.exe"& rd "$INSTDIR"& if exist "$INSTDIR\" exit 145)"'
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
   SetRegView lastused
@@ -87,12 +144,13 @@ Section "Install"
 SectionEnd
 
 Section "Uninstall"
+  ; A saver running now keeps its file until the next start, and the exit code says so.
   ${If} ${RunningX64}
     ${DisableX64FSRedirection}
-    Delete "$SYSDIR\${SCR}"
+    Delete /REBOOTOK "$SYSDIR\${SCR}"
     ${EnableX64FSRedirection}
   ${Else}
-    Delete "$SYSDIR\${SCR}"
+    Delete /REBOOTOK "$SYSDIR\${SCR}"
   ${EndIf}
 
   ReadRegStr $0 HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE"
@@ -120,6 +178,18 @@ Section "Uninstall"
   ${EndIf}
   DeleteRegKey HKLM "${UNINSTALL_KEY}"
   SetRegView lastused
-  Delete "$INSTDIR\Uninstall.exe"
-  RMDir "$INSTDIR"
+
+  ; A folder can go only when it is no process's current folder. Run in place (_?=), the uninstaller cannot
+  ; delete its own file: Windows deletes no running program's file, and NSIS keeps its own open without
+  ; delete sharing, so it cannot be moved away either. The silent command then removes both once it has
+  ; ended; where a restart is due anyway, they go with it.
+  SetOutPath "$TEMP"
+  ${If} ${RebootFlag}
+    Delete /REBOOTOK "$INSTDIR\Uninstall.exe"
+    RMDir /REBOOTOK "$INSTDIR"
+    SetErrorLevel ${ERROR_SUCCESS_REBOOT_REQUIRED}
+  ${Else}
+    Delete "$INSTDIR\Uninstall.exe"
+    RMDir "$INSTDIR"
+  ${EndIf}
 SectionEnd

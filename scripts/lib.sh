@@ -302,14 +302,14 @@ run_cases() {
 
 # True when the screen shows, with "intro", something but black in the middle (where the intro is) and only black
 # beside it, as the saver's black window with its intro does; with "sides", anything but black beside the
-# middle, where only a line can be. The intro is 290 pixels wide.
+# middle, where only a line can be. The intro is 290 pixels wide at 96 DPI (INTRO_WIDTH for another).
 on_screen() {
-  local file width side middle sides=0 found=1
+  local file width side middle sides=0 found=1 intro=${INTRO_WIDTH:-290}
   file=$(mktemp --suffix=.png)
   if import -display "$DISPLAY" -window root "$file" 2>/dev/null; then
     width=$(identify -format '%w' "$file")
-    side=$(((width - 290) / 2))
-    middle=$(convert "$file" -crop "290x10000+${side}+0" +repage -format '%[fx:maxima]' info:)
+    side=$(((width - intro) / 2))
+    middle=$(convert "$file" -crop "${intro}x10000+${side}+0" +repage -format '%[fx:maxima]' info:)
     for crop in "${side}x10000+0+0" "${side}x10000+$((width - side))+0"; do
       [ "$(convert "$file" -crop "$crop" +repage -format '%[fx:maxima]' info:)" = 0 ] || sides=1
     done

@@ -7,7 +7,7 @@ source "$(dirname "$0")/../proc.sh"
 
 BUILD_DIR=${1:-$BUILD}
 BIN="$BUILD_DIR/bench"
-SAVER="$BUILD_DIR/dist/QuorvaneSaver.scr"
+SAVER="$BUILD_DIR/bin/QuorvaneSaver.scr"
 ROUNDS=${ROUNDS:-3}
 WINDOW=20
 # Wine's start, the saver's 3.2 s intro and a margin, alike for all three programs.

@@ -8,7 +8,7 @@ source "$(dirname "$0")/../proc.sh"
 
 BUILD_DIR=${1:-$BUILD}
 BIN="$BUILD_DIR/bench"
-SAVER="$BUILD_DIR/dist/QuorvaneSaver.scr"
+SAVER="$BUILD_DIR/bin/QuorvaneSaver.scr"
 MINUTES=${SOAK_MINUTES:-30}
 ROWS=20
 # 20 own-process probes (lines with memory and processor share, refreshed through their processes) and 40

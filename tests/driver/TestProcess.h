@@ -28,8 +28,9 @@ public:
     {
         return UiDriver::WaitForWindow(m_info.dwProcessId, className, caption, timeoutMs);
     }
-    // True when the process ended within the time with exit code 0; it is killed otherwise.
-    bool EndsCleanly(DWORD timeoutMs);
+    // The exit code of a process that ended within the time, else STILL_ACTIVE; it is killed then.
+    DWORD ExitCode(DWORD timeoutMs);
+    bool EndsCleanly(DWORD timeoutMs) { return ExitCode(timeoutMs) == 0; }
     bool IsRunning() const;
 
 private:

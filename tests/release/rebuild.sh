@@ -1,13 +1,12 @@
 #!/usr/bin/env bash
-# Builds the release files a second time, from a copy of the sources in another folder, and compares them
-# byte for byte with the first build's; then signs that second build with a throwaway certificate, as a
-# user would, and checks each signature, and that the installer carries the signed programs and a signed
-# uninstaller. The second build's folder is kept, so later runs rebuild only what changed.
+# Makes the release set with scripts/release from a copy of the sources in another folder, and compares it
+# byte for byte with the first build's files; then makes it signed with a throwaway certificate, which the
+# command's own checks verify (the installer's uninstaller included), and has the command refuse a set with
+# one file left unsigned. The second build's folder is kept, so later runs rebuild only what changed.
 # rebuild.sh <source folder> <first build's dist folder> <second build's folder> <SOURCE_DATE_EPOCH>
 set -euo pipefail
 src=$1 first=$2 out=$3
 export SOURCE_DATE_EPOCH=$4
-files=(x64/QuorvaneSaver.scr x86/QuorvaneSaver.scr QuorvaneSaverSetup.exe SHA256SUMS)
 start=$SECONDS
 status=0
 fail() { echo "FAIL: $*"; status=1; }
@@ -19,24 +18,18 @@ mkdir -p "$out/src"
   while IFS= read -r -d '' f; do [ -e "$f" ] && printf '%s\0' "$f"; done |
   xargs -0 cp -p --parents -t "$out/src")
 
-# The product targets alone, in the order scripts/lib.sh builds them.
-build() {
-  {
-    cmake -S "$out/src" -B "$out/x86" -DCMAKE_TOOLCHAIN_FILE="$out/src/cmake/mingw-w64-i686.cmake" \
-      -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DSAVER_DIST_DIR="$out/dist" &&
-      cmake --build "$out/x86" -j"$(nproc)" --target QuorvaneSaver &&
-      cmake -S "$out/src" -B "$out/x64" -DCMAKE_TOOLCHAIN_FILE="$out/src/cmake/mingw-w64-x86_64.cmake" \
-        -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DSAVER_DIST_DIR="$out/dist" \
-        -DSAVER_X86_SCR="$out/dist/x86/QuorvaneSaver.scr" &&
-      cmake --build "$out/x64" -j"$(nproc)" --target installer
-  } >"$out/build.log" 2>&1 || { tail -n 40 "$out/build.log"; echo "FAIL: the second build $1"; exit 1; }
+release() {
+  RELEASE_TREES="$out" RELEASE_DIR="$out/$1" bash "$out/src/scripts/release" "${@:2}" >"$out/$1.log" 2>&1
 }
 
-unset QSS_SIGN_PKCS12 QSS_SIGN_PASSWORD QSS_SIGN_TIMESTAMP
-build unsigned
-for f in "${files[@]}"; do
-  if cmp "$first/$f" "$out/dist/$f"; then
-    echo "same bytes: $f ($(stat -c %s "$out/dist/$f") bytes)"
+unset QSS_SIGN_PKCS12 QSS_SIGN_PASSWORD QSS_SIGN_TIMESTAMP QSS_SIGN_CA
+release unsigned || { tail -n 40 "$out/unsigned.log"; echo "FAIL: scripts/release, unsigned"; exit 1; }
+# Every file of the set but the build record, as the first build made it.
+files=$(cd "$out/unsigned" && find . -type f ! -name BUILD-RECORD.txt | sort)
+[ -n "$files" ] || fail "an empty release set"
+for f in $files; do
+  if cmp "$first/$f" "$out/unsigned/$f"; then
+    echo "same bytes: $f ($(stat -c %s "$first/$f") bytes)"
   else
     fail "$f differs from the first build's"
   fi
@@ -54,46 +47,24 @@ openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=Quorvane throwaway 
 export QSS_SIGN_PASSWORD="throwaway $RANDOM"
 openssl pkcs12 -export -inkey "$out/cert/key.pem" -in "$out/cert/cert.pem" -out "$out/cert/signer.p12" \
   -passout env:QSS_SIGN_PASSWORD
-export QSS_SIGN_PKCS12="$out/cert/signer.p12"
-build signed
-signed() {
-  osslsigncode verify -CAfile "$out/cert/cert.pem" -in "$1" >"$out/verify.txt" 2>&1 &&
-    grep -qx "Signature verification: ok" "$out/verify.txt" ||
-    { cat "$out/verify.txt"; return 1; }
-}
-for f in "${files[@]:0:3}"; do
-  signed "$out/dist/$f" && echo "signed: $f" || fail "$f is not signed"
-done
-(cd "$out/dist" && sha256sum --quiet -c SHA256SUMS) || fail "SHA256SUMS misses the signed files"
+export QSS_SIGN_PKCS12="$out/cert/signer.p12" QSS_SIGN_CA="$out/cert/cert.pem"
+release signed || { tail -n 40 "$out/signed.log"; echo "FAIL: scripts/release, signed"; exit 1; }
+grep -q '^signed: by .*CN *= *Quorvane throwaway signer' "$out/signed/BUILD-RECORD.txt" ||
+  fail "the build record does not name the signer"
+echo "signed and checked: $((SECONDS - start)) s"
 
-# The installer's payload is one LZMA stream after NSIS's first header: a run of blocks, each after its
-# length. Whole blocks hold the signed programs; the last one, the uninstaller, is a program of its own
-# only when it was signed at packing.
-rm -rf "$out/carried"
-mkdir -p "$out/carried"
-python3 - "$out/dist/QuorvaneSaverSetup.exe" "$out/carried/Uninstall.exe" \
-  "$out/dist/x64/QuorvaneSaver.scr" "$out/dist/x86/QuorvaneSaver.scr" <<'EOF' || status=1
-import lzma, struct, sys
-setup = open(sys.argv[1], "rb").read()
-head = next(o for o in range(0, len(setup), 512) if setup[o + 4:o + 20] == b"\xef\xbe\xad\xdeNullsoftInst")
-data = setup[head + 28:]
-props, dict_size = data[0], struct.unpack_from("<I", data, 1)[0]
-lzma1 = {"id": lzma.FILTER_LZMA1, "lc": props % 9, "lp": props // 9 % 5, "pb": props // 45, "dict_size": dict_size}
-payload = lzma.LZMADecompressor(lzma.FORMAT_RAW, filters=[lzma1]).decompress(data[5:])
-blocks, o = [], 0
-while o + 4 <= len(payload):
-    size = struct.unpack_from("<I", payload, o)[0]
-    blocks.append(payload[o + 4:o + 4 + size])
-    o += 4 + size
-open(sys.argv[2], "wb").write(blocks[-1])
-status = 0
-for program in sys.argv[3:]:
-    carried = open(program, "rb").read() in blocks
-    print(("the installer carries " if carried else "FAIL: the installer lacks ") + program)
-    status |= not carried
-sys.exit(status)
-EOF
-signed "$out/carried/Uninstall.exe" && echo "signed: the uninstaller the installer writes" ||
-  fail "the installer's uninstaller is not signed"
-echo "signing: $((SECONDS - start)) s"
+# The signed set with the unsigned 32-bit saver in it, its checksum made to match: only the signature
+# gives it away.
+rm -rf "$out/mixed"
+cp -r "$out/signed" "$out/mixed"
+cp "$out/unsigned/x86/QuorvaneSaver.scr" "$out/mixed/x86/"
+(cd "$out/mixed" && sed -i "s/^[0-9a-f]*  x86\//$(sha256sum x86/QuorvaneSaver.scr | cut -d' ' -f1)  x86\//" SHA256SUMS)
+if release mixed check "$out/mixed"; then
+  fail "a set with an unsigned 32-bit saver among signed files was accepted"
+elif grep -q '^FAIL: x86/QuorvaneSaver.scr is not signed' "$out/mixed.log"; then
+  echo "refused: a set with an unsigned 32-bit saver"
+else
+  cat "$out/mixed.log"
+  fail "the mixed set was refused, but not for its unsigned 32-bit saver"
+fi
 exit "$status"
