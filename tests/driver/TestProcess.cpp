@@ -22,13 +22,13 @@ bool TestProcess::Start(const std::wstring& commandLine)
     return CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &m_info) != 0;
 }
 
-bool TestProcess::EndsCleanly(DWORD timeoutMs)
+bool TestProcess::EndsCleanly(DWORD timeoutMs, DWORD exitCode)
 {
     DWORD code = 99;
     const bool ended = m_info.hProcess != nullptr && WaitForSingleObject(m_info.hProcess, timeoutMs) == WAIT_OBJECT_0 &&
                        GetExitCodeProcess(m_info.hProcess, &code);
     Kill();
-    return ended && code == 0;
+    return ended && code == exitCode;
 }
 
 bool TestProcess::IsRunning() const

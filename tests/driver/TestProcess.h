@@ -28,8 +28,8 @@ public:
     {
         return UiDriver::WaitForWindow(m_info.dwProcessId, className, caption, timeoutMs);
     }
-    // True when the process ended within the time with exit code 0; it is killed otherwise.
-    bool EndsCleanly(DWORD timeoutMs);
+    // True when the process ended within the time with the exit code given (0 by default); it is killed otherwise.
+    bool EndsCleanly(DWORD timeoutMs, DWORD exitCode = 0);
     bool IsRunning() const;
 
 private:

@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Builds the release files a second time, from a copy of the sources in another folder, and compares them
 # byte for byte with the first build's; then signs that second build with a throwaway certificate, as a
-# user would, and checks each signature, and that the installer carries the signed programs and a signed
-# uninstaller. The second build's folder is kept, so later runs rebuild only what changed.
+# user would, and checks each signature, and that the installer and the packages carry the signed programs, and
+# the installer a signed uninstaller. The second build's folder is kept, so later runs rebuild only what changed.
 # rebuild.sh <source folder> <first build's dist folder> <second build's folder> <SOURCE_DATE_EPOCH>
 set -euo pipefail
 src=$1 first=$2 out=$3
 export SOURCE_DATE_EPOCH=$4
-files=(x64/QuorvaneSaver.scr x86/QuorvaneSaver.scr QuorvaneSaverSetup.exe SHA256SUMS)
+files=(x64/QuorvaneSaver.scr x86/QuorvaneSaver.scr QuorvaneSaverSetup.exe QuorvaneSaver-x64.msi QuorvaneSaver-x86.msi
+  SHA256SUMS)
 start=$SECONDS
 status=0
 fail() { echo "FAIL: $*"; status=1; }
@@ -61,7 +62,7 @@ signed() {
     grep -qx "Signature verification: ok" "$out/verify.txt" ||
     { cat "$out/verify.txt"; return 1; }
 }
-for f in "${files[@]:0:3}"; do
+for f in "${files[@]:0:5}"; do
   signed "$out/dist/$f" && echo "signed: $f" || fail "$f is not signed"
 done
 (cd "$out/dist" && sha256sum --quiet -c SHA256SUMS) || fail "SHA256SUMS misses the signed files"
@@ -95,5 +96,12 @@ sys.exit(status)
 EOF
 signed "$out/carried/Uninstall.exe" && echo "signed: the uninstaller the installer writes" ||
   fail "the installer's uninstaller is not signed"
+for arch in x64 x86; do
+  rm -rf "$out/carried/$arch"
+  mkdir -p "$out/carried/$arch"
+  msiextract -C "$out/carried/$arch" "$out/dist/QuorvaneSaver-$arch.msi" >/dev/null
+  cmp -s "$out/carried/$arch/QuorvaneSaver.scr" "$out/dist/$arch/QuorvaneSaver.scr" &&
+    echo "QuorvaneSaver-$arch.msi carries the signed saver" || fail "QuorvaneSaver-$arch.msi lacks the signed saver"
+done
 echo "signing: $((SECONDS - start)) s"
 exit "$status"
