@@ -16,10 +16,10 @@ touch -d "@$epoch" QuorvaneSaver.scr saver.ico
 
 # Windows Installer tells products apart by the first three fields of the version alone: one product code for
 # each, so that a build differing in the fourth is refused over another rather than installed beside it. The
-# package code names these exact bytes: it follows from everything packed.
+# package code names these exact bytes: it follows from everything packed and from how.
 uuid() { python3 -c 'import sys, uuid; print(str(uuid.uuid5(uuid.UUID(sys.argv[1]), sys.argv[2])).upper())' "$upgrade" "$1"; }
 product=$(uuid "$arch product ${version%.*}")
-inputs=$(cat QuorvaneSaver.scr saver.ico "$wxs" | sha256sum | cut -d' ' -f1)
+inputs=$(cat QuorvaneSaver.scr saver.ico "$wxs" "$0" | sha256sum | cut -d' ' -f1)
 package=$(uuid "$arch package $version $file_version $epoch $inputs $(wixl --version)")
 
 rm -f package.msi
