@@ -39,6 +39,10 @@ VIAddVersionKey "ProductVersion" "${VERSION}"
 VIAddVersionKey "FileDescription" "${PRODUCT} Setup"
 VIAddVersionKey "LegalCopyright" "Zentrix"
 
+; One owner of the saver's file: where a Windows Installer package of it is installed (found by the packages'
+; upgrade code, installer/QuorvaneSaver.wxs's build), this installer refuses. msi.dll is on every Windows 2000.
+!define PACKAGE_UPGRADE_CODE "{86DA7AEE-8BB3-48C5-8A43-C467920B2EE2}"
+
 Page directory
 Page instfiles
 UninstPage uninstConfirm
@@ -86,6 +90,11 @@ Function FolderFitsTheCommand
 FunctionEnd
 
 Function .onInit
+  System::Call 'msi::MsiEnumRelatedProductsW(w "${PACKAGE_UPGRADE_CODE}", i 0, i 0, w .r1) i .r0'
+  ${If} $0 == 0
+    MessageBox MB_OK|MB_ICONSTOP "${PRODUCT} is already installed by its Windows Installer package (QuorvaneSaver-x64.msi or QuorvaneSaver-x86.msi). Remove it under Add or Remove Programs first, or keep using the package." /SD IDOK
+    Abort
+  ${EndIf}
   Call FolderFitsTheCommand
   Pop $0
   ${If} $0 <> 1

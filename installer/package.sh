@@ -1,6 +1,5 @@
 #!/usr/bin/env bash
-# Packs the installer from the two release programs, signs it when a certificate is given, and writes
-# the checksums of the three release files.
+# Packs the installer from the two release programs, and signs it when a certificate is given.
 # package.sh <makensis> <script> <version> <epoch> <icon> <work folder> <dist folder> <64-bit .scr>
 #            <32-bit .scr> [<PKCS#12 file> [<time-stamp URL>]]   (the programs relative to the dist folder)
 set -euo pipefail
@@ -22,7 +21,3 @@ sign=()
 bash "$publish" "$work/QuorvaneSaverSetup.exe" "$dist/QuorvaneSaverSetup.exe" "$@"
 # Same bytes are left in place, but the build must see the installer made.
 touch "$dist/QuorvaneSaverSetup.exe"
-
-cd "$dist"
-sha256sum "$x64" "$x86" QuorvaneSaverSetup.exe >SHA256SUMS.new
-mv SHA256SUMS.new SHA256SUMS

@@ -9,7 +9,7 @@ PACKAGES=(
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   g++-mingw-w64-i686-win32 binutils-mingw-w64-i686
   wine wine64 wine32:i386 xvfb x11-utils imagemagick
-  googletest fonts-liberation locales nsis procps osslsigncode openssl
+  googletest fonts-liberation locales nsis wixl msitools procps osslsigncode openssl
 )
 
 # Installs only what is missing, so a second run costs a dpkg query; then readies Wine.

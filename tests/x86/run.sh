@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The 32-bit programs on a display and prefix of their own, beside the 64-bit tests: the installer's
-# silent install, reinstall and uninstall, and the 32-bit saver's start-up checks (QSS_X86_CASES). Where
-# 32-bit programs go through an emulator, a minute or more each, the installer installs once and the
-# saver's checks are QSS_X86_EMULATED_CASES.
+# silent install, reinstall and uninstall, its refusal beside a package and the package's beside it, and the
+# 32-bit saver's start-up checks (QSS_X86_CASES). Where 32-bit programs go through an emulator, a minute or
+# more each, the installer installs once and the saver's checks are QSS_X86_EMULATED_CASES.
 # Argument: the folder of the test programs.
 source "$(dirname "$0")/../../scripts/lib.sh"
 
