@@ -275,6 +275,13 @@ copy_prefix() {
   cp -a "$1" "$WINEPREFIX"
 }
 
+# The same, its screen at the DPI given (its third argument): Wine reads it as the prefix's processes start, so it goes
+# in before anything runs there.
+copy_prefix_at_dpi() {
+  copy_prefix "$1" "$2"
+  printf '\n[Control Panel\\\\Desktop]\n"LogPixels"=dword:%08x\n' "$3" >>"$WINEPREFIX/user.reg"
+}
+
 # Runs the cases of a test program named by a filter of ':'-separated patterns, and fails unless every case that
 # ran passed and each pattern selected one at least: a pattern that selects nothing, or a case that skips itself,
 # has checked nothing, and another pattern's cases must not make up its count.
