@@ -44,7 +44,6 @@ install_packages() {
 # loader, which runs 32-bit ones too when the kernel (or an emulator) can. WINE_RUNS_32BIT says whether
 # it can; the scripts that only run 64-bit programs never change the machine to make it so.
 WINE_RUNS_32BIT=1
-WINE_X86_EMULATED=0
 use_wine64() {
   mkdir -p "$BUILD/wine64"
   printf '#!/bin/sh\nexport WINELOADER=/usr/lib/wine/wine64\nexec /usr/lib/wine/wine64 "$@"\n' >"$BUILD/wine64/wine"
@@ -52,11 +51,7 @@ use_wine64() {
   export PATH="$BUILD/wine64:$PATH"
   # A registration left by a run that was killed goes now, whoever runs next.
   if [ -d "$QEMU_STATE" ]; then qemu_locked qemu_prune || true; fi
-  if ! wine32_runs; then
-    WINE_RUNS_32BIT=0
-  elif i386_emulated; then
-    WINE_X86_EMULATED=1
-  fi
+  wine32_runs || WINE_RUNS_32BIT=0
 }
 
 wine32_runs() {
@@ -93,7 +88,6 @@ emulate_i386_if_needed() {
   fi
   if i386_emulated; then
     WINE_RUNS_32BIT=1
-    WINE_X86_EMULATED=1
     if [ "$QEMU_HELD" = 1 ]; then
       echo "32-bit programs run under qemu's i386 emulator, registered by these scripts and held for this run"
     else
