@@ -303,7 +303,8 @@ run_cases() {
 
 # True when the screen shows, with "intro", something but black in the middle (where the intro is) and only black
 # beside it, as the saver's black window with its intro does; with "sides", anything but black beside the
-# middle, where only a line can be. The intro is 290 pixels wide at 96 DPI (INTRO_WIDTH for another).
+# middle, where only a line can be. The middle is 290 pixels wide, room for the 281-pixel intro of a 96-DPI screen
+# (INTRO_WIDTH for another).
 on_screen() {
   local file width side middle sides=0 found=1 intro=${INTRO_WIDTH:-290}
   file=$(mktemp --suffix=.png)
