@@ -44,7 +44,6 @@ install_packages() {
 # loader, which runs 32-bit ones too when the kernel (or an emulator) can. WINE_RUNS_32BIT says whether
 # it can; the scripts that only run 64-bit programs never change the machine to make it so.
 WINE_RUNS_32BIT=1
-WINE_X86_EMULATED=0
 use_wine64() {
   mkdir -p "$BUILD/wine64"
   printf '#!/bin/sh\nexport WINELOADER=/usr/lib/wine/wine64\nexec /usr/lib/wine/wine64 "$@"\n' >"$BUILD/wine64/wine"
@@ -52,11 +51,7 @@ use_wine64() {
   export PATH="$BUILD/wine64:$PATH"
   # A registration left by a run that was killed goes now, whoever runs next.
   if [ -d "$QEMU_STATE" ]; then qemu_locked qemu_prune || true; fi
-  if ! wine32_runs; then
-    WINE_RUNS_32BIT=0
-  elif i386_emulated; then
-    WINE_X86_EMULATED=1
-  fi
+  wine32_runs || WINE_RUNS_32BIT=0
 }
 
 wine32_runs() {
@@ -93,7 +88,6 @@ emulate_i386_if_needed() {
   fi
   if i386_emulated; then
     WINE_RUNS_32BIT=1
-    WINE_X86_EMULATED=1
     if [ "$QEMU_HELD" = 1 ]; then
       echo "32-bit programs run under qemu's i386 emulator, registered by these scripts and held for this run"
     else
@@ -275,6 +269,13 @@ copy_prefix() {
   cp -a "$1" "$WINEPREFIX"
 }
 
+# The same, its screen at the DPI given (its third argument): Wine reads it as the prefix's processes start, so it goes
+# in before anything runs there.
+copy_prefix_at_dpi() {
+  copy_prefix "$1" "$2"
+  printf '\n[Control Panel\\\\Desktop]\n"LogPixels"=dword:%08x\n' "$3" >>"$WINEPREFIX/user.reg"
+}
+
 # Runs the cases of a test program named by a filter of ':'-separated patterns, and fails unless every case that
 # ran passed and each pattern selected one at least: a pattern that selects nothing, or a case that skips itself,
 # has checked nothing, and another pattern's cases must not make up its count.
@@ -302,7 +303,8 @@ run_cases() {
 
 # True when the screen shows, with "intro", something but black in the middle (where the intro is) and only black
 # beside it, as the saver's black window with its intro does; with "sides", anything but black beside the
-# middle, where only a line can be. The intro is 290 pixels wide at 96 DPI (INTRO_WIDTH for another).
+# middle, where only a line can be. The middle is 290 pixels wide, room for the 281-pixel intro of a 96-DPI screen
+# (INTRO_WIDTH for another).
 on_screen() {
   local file width side middle sides=0 found=1 intro=${INTRO_WIDTH:-290}
   file=$(mktemp --suffix=.png)

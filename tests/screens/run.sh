@@ -26,15 +26,12 @@ SETUP='SetupSheet.PagesAreSavedAsPicturesAndNoTextIsClipped:SetupSheet.SwatchesS
 for run in "1536x1152 144" "2048x1536 192"; do
   size=${run% *} dpi=${run#* }
   echo "== $size at $dpi DPI"
-  # Wine reads the DPI as its processes start: the value goes into a prefix of its own before anything runs there.
-  # The programs that show and end dialogs over and over keep their windows to Wine, as in the main run.
-  copy_prefix "$RUN_DIR/template" "$RUN_DIR/screens-$dpi"
-  {
-    printf '\n[Control Panel\\\\Desktop]\n"LogPixels"=dword:%08x\n' "$dpi"
-    for program in config_tests link_tests; do
-      printf '\n[Software\\\\Wine\\\\AppDefaults\\\\%s.exe\\\\X11 Driver]\n"Managed"="N"\n' "$program"
-    done
-  } >>"$WINEPREFIX/user.reg"
+  # A prefix of its own, as Wine reads the DPI once. The programs that show and end dialogs over and over keep their
+  # windows to Wine, as in the main run.
+  copy_prefix_at_dpi "$RUN_DIR/template" "$RUN_DIR/screens-$dpi" "$dpi"
+  for program in config_tests link_tests; do
+    printf '\n[Software\\\\Wine\\\\AppDefaults\\\\%s.exe\\\\X11 Driver]\n"Managed"="N"\n' "$program"
+  done >>"$WINEPREFIX/user.reg"
   mkdir -p "$QSS_OUT/$dpi"
   start_xvfb "$size"
   keep_prefix_up "$TESTS"
