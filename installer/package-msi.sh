@@ -25,13 +25,14 @@ package=$(uuid "$arch package $version $file_version $epoch $inputs $(wixl --ver
 rm -f package.msi
 wixl -a "$arch" -D Arch="$arch" -D Version="$version" -D ProductCode="$product" -D UpgradeCode="$upgrade" \
   -o package.msi "$wxs"
-# wixl 0.101 leaves the file's version empty (so Windows Installer would compare it by hash), and gives the
-# package a random code and the time it ran: the same commit would never give the same bytes.
+# wixl 0.101 leaves the file's version and language empty (so Windows Installer would compare it by hash, and
+# validation warns, ICE60), and gives the package a random code and the time it ran: the same commit would never
+# give the same bytes. The saver's language is US English.
 stamp=$(TZ=UTC date -d "@$epoch" '+%Y/%m/%d %H:%M:%S')
 printf 'PropertyId\tValue\ni2\tl255\n_SummaryInformation\tPropertyId\n9\t{%s}\n12\t%s\n13\t%s\n' \
   "$package" "$stamp" "$stamp" >_SummaryInformation.idt
 TZ=UTC msibuild package.msi -i _SummaryInformation.idt \
-  -q "UPDATE \`File\` SET \`Version\` = '$file_version' WHERE \`File\` = 'QuorvaneSaver.scr'" \
+  -q "UPDATE \`File\` SET \`Version\` = '$file_version', \`Language\` = '1033' WHERE \`File\` = 'QuorvaneSaver.scr'" \
   -q "DELETE FROM \`MsiFileHash\` WHERE \`File_\` = 'QuorvaneSaver.scr'"
 
 publish="$(cd "$(dirname "$0")/../cmake" && pwd)/publish.sh"
