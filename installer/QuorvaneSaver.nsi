@@ -1,8 +1,10 @@
 ; Installs the saver into the system folder, makes it the current screen saver if the user
 ; agrees, and registers an uninstaller that puts everything back.
-; makensis -DVERSION=<a.b.c.d> -DX86_SCR=<path> -DX64_SCR=<path> -DICON=<path> -DOUTFILE=<path> QuorvaneSaver.nsi
-;          [-DSIGN_UNINSTALLER=<command that signs the file it is given>]
-; (installer/package.sh gives the project's version and the release programs, and signs when asked)
+; makensis -DVERSION=<a.b.c.d> -DUPGRADE_CODE=<GUID> -DX86_SCR=<path> -DX64_SCR=<path> -DICON=<path>
+;          -DOUTFILE=<path> QuorvaneSaver.nsi [-DSIGN_UNINSTALLER=<command that signs the file it is given>]
+;          [-DTEST_ACCOUNT_SID=<SID>]
+; (installer/package.sh gives the project's version and upgrade code and the release programs, and signs when
+; asked; only the tests' build gives TEST_ACCOUNT_SID)
 
 Unicode true
 SetCompressor /SOLID lzma
@@ -22,6 +24,10 @@ RequestExecutionLevel admin
 !define SETTINGS_KEY "Software\Zentrix\ScreenSaver\${PRODUCT}"
 ; Beside the settings, so that removing them does not lose what to restore.
 !define SETUP_KEY "Software\Zentrix\ScreenSaver\Setup"
+; LocalSystem, the account deployment tools run installers as.
+!define LOCAL_SYSTEM_SID "S-1-5-18"
+!define TOKEN_QUERY 8
+!define TOKEN_USER 1
 !define SPI_SETSCREENSAVEACTIVE 17
 !define SPIF_UPDATE_AND_SEND 3
 !define ERROR_SUCCESS_REBOOT_REQUIRED 3010
@@ -39,9 +45,10 @@ VIAddVersionKey "ProductVersion" "${VERSION}"
 VIAddVersionKey "FileDescription" "${PRODUCT} Setup"
 VIAddVersionKey "LegalCopyright" "Zentrix"
 
-; One owner of the saver's file: where a Windows Installer package of it is installed (found by the packages'
-; upgrade code, installer/QuorvaneSaver.wxs's build), this installer refuses. msi.dll is on every Windows 2000.
-!define PACKAGE_UPGRADE_CODE "{86DA7AEE-8BB3-48C5-8A43-C467920B2EE2}"
+; The messages, each with one line per language.
+LoadLanguageFile "${NSISDIR}\Contrib\Language files\English.nlf"
+LangString FolderTooLong ${LANG_ENGLISH} "The folder's name is too long for the uninstall command: $INSTDIR"
+LangString CannotWriteUninstaller ${LANG_ENGLISH} "Cannot write $INSTDIR\Uninstall.exe."
 
 Page directory
 Page instfiles
@@ -66,39 +73,123 @@ UninstPage instfiles
   ${EndIf}
 !macroend
 
-; The silent uninstall command hands the folder to cmd.exe, which takes & ^ and % for its own: a folder
-; holding one is refused. Leaves 1 on the stack when $INSTDIR is fit, else 0.
-Function FolderFitsTheCommand
+; The silent uninstall command for $INSTDIR, left on the stack: see the install section.
+Function QuietUninstallCommand
   Push $0
   Push $1
-  StrCpy $0 0
+  Push $2
+  ; The folder as the uninstaller's _?= takes it, unquoted: brackets escaped for cmd.exe.
+  StrCpy $0 ""
+  StrCpy $2 0
   ${Do}
-    StrCpy $1 $INSTDIR 1 $0
-    ${If} $1 == "&"
-    ${OrIf} $1 == "^"
-    ${OrIf} $1 == "%"
-      StrCpy $1 ""
-      StrCpy $0 -1
+    StrCpy $1 $INSTDIR 1 $2
+    ${If} $1 == "("
+    ${OrIf} $1 == ")"
+      StrCpy $0 "$0^"
     ${EndIf}
-    IntOp $0 $0 + 1
+    StrCpy $0 "$0$1"
+    IntOp $2 $2 + 1
   ${LoopUntil} $1 == ""
-  ${If} $0 > 0
-    StrCpy $0 1
-  ${EndIf}
+  StrCpy $0 '"$SYSDIR\cmd.exe" /d /v:off /s /c "%ComSpec% /d /c exit 2& if exist "$INSTDIR\Uninstall.exe" start "" /wait "$INSTDIR\Uninstall.exe" /S _?=$0& if not errorlevel 1 if errorlevel 0 (del "$INSTDIR\Uninstall.exe"& rd "$INSTDIR"& if exist "$INSTDIR\" exit 145)"'
+  Pop $2
   Pop $1
   Exch $0
 FunctionEnd
 
+; The silent uninstall command hands the folder to cmd.exe, which takes & ^ and % for its own, and NSIS cuts a
+; string at ${NSIS_MAX_STRLEN} characters without a word: a folder holding one of those characters, or one that
+; makes the command too long, is refused. Leaves on the stack 0 when $INSTDIR is fit, 1 for such a character, 2
+; when it is too long.
+Function FolderFitsTheCommand
+  Push $0
+  Push $1
+  Push $2
+  StrCpy $0 0
+  StrCpy $2 0
+  ${Do}
+    StrCpy $1 $INSTDIR 1 $2
+    ${If} $1 == "&"
+    ${OrIf} $1 == "^"
+    ${OrIf} $1 == "%"
+      StrCpy $0 1
+    ${EndIf}
+    IntOp $2 $2 + 1
+  ${LoopUntil} $1 == ""
+  ; Only the whole command ends with its last words: a folder cannot hold the quote.
+  Call QuietUninstallCommand
+  Pop $1
+  StrCpy $1 $1 "" -10
+  ${If} $1 != 'exit 145)"'
+    StrCpy $0 2
+  ${EndIf}
+  Pop $2
+  Pop $1
+  Exch $0
+FunctionEnd
+
+; Leaves 1 on the stack when the program runs as LocalSystem, as deployment tools run it, else 0. That account's
+; HKEY_CURRENT_USER is the profile the logon screen takes its screen saver from: a saver set there would run as
+; LocalSystem before anyone logs on. The account is told by its SID, as its name is translated.
+!macro AccountIsLocalSystem un
+Function ${un}AccountIsLocalSystem
+  Push $0
+  Push $1
+  Push $2
+  Push $3
+  StrCpy $0 ""
+!ifdef TEST_ACCOUNT_SID
+  ; The tests' build: Wine runs every program as one user.
+  StrCpy $0 "${TEST_ACCOUNT_SID}"
+!else
+  System::Call 'advapi32::OpenProcessToken(p -1, i ${TOKEN_QUERY}, *p .r1) i .r2'
+  ${If} $2 <> 0
+    System::Alloc 256
+    Pop $2
+    ; TOKEN_USER starts with the SID's address; ConvertSidToStringSidW's text is freed with LocalFree.
+    System::Call 'advapi32::GetTokenInformation(p r1, i ${TOKEN_USER}, p r2, i 256, *i .r3) i .r3'
+    ${If} $3 <> 0
+      System::Call '*$2(p .r3)'
+      System::Call 'advapi32::ConvertSidToStringSidW(p r3, *p .r3) i .r0'
+      ${If} $0 <> 0
+        System::Call 'kernel32::lstrcpynW(w .r0, p r3, i ${NSIS_MAX_STRLEN})'
+        System::Call 'kernel32::LocalFree(p r3)'
+      ${Else}
+        StrCpy $0 ""
+      ${EndIf}
+    ${EndIf}
+    System::Free $2
+    System::Call 'kernel32::CloseHandle(p r1)'
+  ${EndIf}
+!endif
+  ${If} $0 == "${LOCAL_SYSTEM_SID}"
+    StrCpy $0 1
+  ${Else}
+    StrCpy $0 0
+  ${EndIf}
+  Pop $3
+  Pop $2
+  Pop $1
+  Exch $0
+FunctionEnd
+!macroend
+!insertmacro AccountIsLocalSystem ""
+!insertmacro AccountIsLocalSystem "un."
+
 Function .onInit
-  System::Call 'msi::MsiEnumRelatedProductsW(w "${PACKAGE_UPGRADE_CODE}", i 0, i 0, w .r1) i .r0'
+  ; One owner of the saver's file: where a Windows Installer package of it is installed (found by the packages'
+  ; upgrade code), this installer refuses. msi.dll is on every Windows 2000.
+  System::Call 'msi::MsiEnumRelatedProductsW(w "{${UPGRADE_CODE}}", i 0, i 0, w .r1) i .r0'
   ${If} $0 == 0
     MessageBox MB_OK|MB_ICONSTOP "${PRODUCT} is already installed by its Windows Installer package (QuorvaneSaver-x64.msi or QuorvaneSaver-x86.msi). Remove it under Add or Remove Programs first, or keep using the package." /SD IDOK
     Abort
   ${EndIf}
   Call FolderFitsTheCommand
   Pop $0
-  ${If} $0 <> 1
+  ${If} $0 = 1
     MessageBox MB_OK|MB_ICONSTOP "The folder may not hold &, ^ or %: $INSTDIR" /SD IDOK
+    Abort
+  ${ElseIf} $0 = 2
+    MessageBox MB_OK|MB_ICONSTOP "$(FolderTooLong)" /SD IDOK
     Abort
   ${EndIf}
 FunctionEnd
@@ -106,24 +197,29 @@ FunctionEnd
 Function .onVerifyInstDir
   Call FolderFitsTheCommand
   Pop $0
-  ${If} $0 <> 1
+  ${If} $0 <> 0
     Abort
   ${EndIf}
 FunctionEnd
 
 Section "Install"
   SetShellVarContext current
-  ; A saver file that cannot be written (a saver running from it, no rights to the system folder) ends the
-  ; install with NSIS's code for an abort, before anything is registered: silent, NSIS would go on past it.
+  ; A file that cannot be written (a folder that cannot be made, a saver running from its file, no rights) ends
+  ; the install with NSIS's code for an abort, before anything is registered: silent, NSIS would go on past it.
+  ; The uninstaller goes first, so that a folder it cannot go to leaves no saver behind.
   ClearErrors
+  SetOutPath "$INSTDIR"
+  WriteUninstaller "$INSTDIR\Uninstall.exe"
+  ${If} ${Errors}
+    MessageBox MB_OK|MB_ICONSTOP "$(CannotWriteUninstaller)" /SD IDOK
+    Abort
+  ${EndIf}
   !insertmacro PlaceSaver
   ${If} ${Errors}
     MessageBox MB_OK|MB_ICONSTOP "Cannot write $SYSDIR\${SCR}." /SD IDOK
     Abort
   ${EndIf}
 
-  SetOutPath "$INSTDIR"
-  WriteUninstaller "$INSTDIR\Uninstall.exe"
   ${If} ${RunningX64}
     SetRegView 64
   ${EndIf}
@@ -133,14 +229,22 @@ Section "Install"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayIcon" "$SYSDIR\${SCR}"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\Uninstall.exe"'
   ; For tools that wait on it, the silent command must end only when everything is gone. _?= (last and
-  ; unquoted) runs the uninstaller in place, where it cannot delete its own file, so cmd.exe waits for it
-  ; and then removes the file and the folder, keeping the uninstaller's exit code when that is not 0.
-  WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" \
-    '"$SYSDIR\cmd.exe" /d /s /c "start "" /wait "$INSTDIR\Uninstall.exe" /S _?=$INSTDIR& if not errorlevel 1 (del "$INSTDIR\Uninstall.exe"& rd "$INSTDIR"& if exist "$INSTDIR\" exit 145)"'
+  ; unquoted) runs the uninstaller in place, where it cannot delete its own file, so cmd.exe waits for it and
+  ; then removes the file and the folder, only when the uninstaller gave exactly 0 (a crash's code is negative),
+  ; and else passes its code on. Without the uninstaller it ends with 2: start would open a box that nobody
+  ; running as SYSTEM sees. /v:off keeps a ! in the folder where delayed expansion is turned on in the registry.
+  ; No bracketed group comes before _?=: Wine's cmd.exe then takes the folder's own brackets for commands.
+  Call QuietUninstallCommand
+  Pop $0
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" "$0"
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
   SetRegView lastused
 
+  ; Run as LocalSystem, the install sets nothing per user.
+  Call AccountIsLocalSystem
+  Pop $0
+  StrCmp $0 1 done
   MessageBox MB_YESNO|MB_ICONQUESTION "Make ${PRODUCT} your screen saver?" /SD IDYES IDNO done
     ReadRegStr $0 HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE"
     ; A second install must not take this saver for the one to give back.
@@ -162,25 +266,30 @@ Section "Uninstall"
     Delete /REBOOTOK "$SYSDIR\${SCR}"
   ${EndIf}
 
-  ReadRegStr $0 HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE"
-  ${If} $0 == "$SYSDIR\${SCR}"
-    ReadRegStr $1 HKCU "${SETUP_KEY}" "PreviousScreenSaver"
-    ${If} $1 == ""
-      DeleteRegValue HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE"
-      System::Call 'user32::SystemParametersInfoW(i ${SPI_SETSCREENSAVEACTIVE}, i 0, p 0, i ${SPIF_UPDATE_AND_SEND})'
-    ${Else}
-      WriteRegStr HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE" "$1"
-      System::Call 'user32::SystemParametersInfoW(i ${SPI_SETSCREENSAVEACTIVE}, i 1, p 0, i ${SPIF_UPDATE_AND_SEND})'
+  ; Run as LocalSystem, the uninstaller touches nothing per user either: the users' own choices stay theirs.
+  Call un.AccountIsLocalSystem
+  Pop $0
+  ${If} $0 = 0
+    ReadRegStr $0 HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE"
+    ${If} $0 == "$SYSDIR\${SCR}"
+      ReadRegStr $1 HKCU "${SETUP_KEY}" "PreviousScreenSaver"
+      ${If} $1 == ""
+        DeleteRegValue HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE"
+        System::Call 'user32::SystemParametersInfoW(i ${SPI_SETSCREENSAVEACTIVE}, i 0, p 0, i ${SPIF_UPDATE_AND_SEND})'
+      ${Else}
+        WriteRegStr HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE" "$1"
+        System::Call 'user32::SystemParametersInfoW(i ${SPI_SETSCREENSAVEACTIVE}, i 1, p 0, i ${SPIF_UPDATE_AND_SEND})'
+      ${EndIf}
     ${EndIf}
-  ${EndIf}
-  DeleteRegKey HKCU "${SETUP_KEY}"
+    DeleteRegKey HKCU "${SETUP_KEY}"
 
-  MessageBox MB_YESNO|MB_ICONQUESTION "Remove your ${PRODUCT} settings too?" /SD IDYES IDNO kept
-    DeleteRegKey HKCU "${SETTINGS_KEY}"
-    ; The maker's keys go only when nothing else is left in them.
-    DeleteRegKey /ifempty HKCU "Software\Zentrix\ScreenSaver"
-    DeleteRegKey /ifempty HKCU "Software\Zentrix"
-  kept:
+    MessageBox MB_YESNO|MB_ICONQUESTION "Remove your ${PRODUCT} settings too?" /SD IDYES IDNO kept
+      DeleteRegKey HKCU "${SETTINGS_KEY}"
+      ; The maker's keys go only when nothing else is left in them.
+      DeleteRegKey /ifempty HKCU "Software\Zentrix\ScreenSaver"
+      DeleteRegKey /ifempty HKCU "Software\Zentrix"
+    kept:
+  ${EndIf}
 
   ${If} ${RunningX64}
     SetRegView 64
