@@ -7,9 +7,9 @@
 
 namespace TestRegistry {
 
-void DeleteSettings(LPCWSTR key)
+void DeleteSettings(LPCWSTR key, HKEY root)
 {
-    SHDeleteKeyW(HKEY_CURRENT_USER, key);
+    SHDeleteKeyW(root, key);
 }
 
 bool SetAccess(LPCWSTR sddl, LPCWSTR key)

@@ -26,7 +26,7 @@ struct Value {
 };
 
 // The settings key, or the key given, with everything under it.
-void DeleteSettings(LPCWSTR key = kSettingsKey);
+void DeleteSettings(LPCWSTR key = kSettingsKey, HKEY root = HKEY_CURRENT_USER);
 // The key's access list, in the platform's security descriptor language; the key is made when missing.
 bool SetAccess(LPCWSTR sddl, LPCWSTR key = kSettingsKey);
 // A settings value of any type and size, as a hand-edited registry may hold it.

@@ -2,7 +2,8 @@
 # The 32-bit programs on a display and prefix of their own, beside the 64-bit tests: the installer's
 # silent install, reinstall and uninstall, its refusal beside a package and the package's beside it, and the
 # 32-bit saver's start-up checks (QSS_X86_CASES). Where 32-bit programs go through an emulator, a minute or
-# more each, the installer installs once and the saver's checks are QSS_X86_EMULATED_CASES.
+# more each, the installer installs once, its rows that need starts of their own are left out (each named in the
+# output, and counted on the last line), and the saver's checks are QSS_X86_EMULATED_CASES.
 # Argument: the folder of the test programs.
 source "$(dirname "$0")/../../scripts/lib.sh"
 
@@ -24,5 +25,5 @@ status=0
 run_cases "$TESTS/installer_tests.exe" 'Installer.*' || status=1
 echo "installer: $((SECONDS - start)) s"
 QSS_SCR="$QSS_SCR_X86" run_cases "$TESTS/startup_tests.exe" "$cases" || status=1
-echo "32-bit stage: $((SECONDS - start)) s"
+echo "32-bit stage: $((SECONDS - start)) s; rows left out: $LEFT_OUT"
 exit "$status"
