@@ -265,6 +265,10 @@ TEST_F(SaverWindow,
     HDC screen = GetDC(nullptr);
     const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
     ReleaseDC(nullptr, screen);
+    // The system's own monitor list on the suite's one-monitor screens: the primary, and nothing to cover.
+    const MonitorLayout monitors = SystemMonitorLayout();
+    const RECT whole = Screen();
+    EXPECT_TRUE(EqualRect(&monitors.primary, &whole) && monitors.others.empty()) << monitors.others.size();
     POINT still;
     GetCursorPos(&still);
     auto* frame = new InspectedFrame();
@@ -281,6 +285,8 @@ TEST_F(SaverWindow,
         [&] { return (intro = Bounds(UiDriver::CaptureScreen(Screen()), kBlack, true)).right >= 0; }, 5000));
     EXPECT_NEAR(intro.right - intro.left, MulDiv(194, dpi, 96), 2);
     EXPECT_NEAR(intro.bottom - intro.top, MulDiv(321, dpi, 96), 2);
+    // Each picture holds at most 256 colours; only one scaled by averaging its pixels, not dropping some, shows more.
+    EXPECT_EQ(Colours(intro).size() > 256, dpi % 96 != 0) << Colours(intro).size() << " colours at " << dpi << " DPI";
     const HWND window = frame->GetSafeHwnd();
     // The input and how far from where the pointer stands; a move of one pixel (which SendInput rounds away under
     // Wine) is a move.
