@@ -303,10 +303,11 @@ run_cases() {
 
 # True when the screen shows, with "intro", something but black in the middle (where the intro is) and only black
 # beside it, as the saver's black window with its intro does; with "sides", anything but black beside the
-# middle, where only a line can be. The middle is 290 pixels wide, room for the 281-pixel intro of a 96-DPI screen
-# (INTRO_WIDTH for another).
+# middle, where only a line can be. The middle is the built intro picture's width and a margin: the 96-DPI
+# picture's, or the one for twice that with INTRO_PICTURE=intro-2x.
 on_screen() {
-  local file width side middle sides=0 found=1 intro=${INTRO_WIDTH:-290}
+  local file width side middle sides=0 found=1 intro
+  intro=$(($(identify -format '%w' "$BUILD/res/art/${INTRO_PICTURE:-intro}.bmp") + 10))
   file=$(mktemp --suffix=.png)
   if import -display "$DISPLAY" -window root "$file" 2>/dev/null; then
     width=$(identify -format '%w' "$file")

@@ -88,10 +88,10 @@ protected:
     }
 
     // Waits until the intro has shown and gone; a loaded machine fires its timer late.
-    bool WaitForIntroEnd()
+    bool WaitForIntroEnd(POINT at = UiDriver::IntroAt())
     {
-        return WaitPumping([] { return UiDriver::IntroDifference() == 0; }, 15000) &&
-               WaitPumping([] { return UiDriver::IntroDifference() != 0; }, 15000);
+        return WaitPumping([at] { return UiDriver::IntroDifference(at) == 0; }, 15000) &&
+               WaitPumping([at] { return UiDriver::IntroDifference(at) != 0; }, 15000);
     }
 
     // Installs a probe (removed with the fixture) and saves it as a pair of this computer.
@@ -145,7 +145,7 @@ TEST_F(SaverWindow, TheIntroGivesWayToAsManyRowsAsThereAreServicesWhateverTheSet
     // Each row crosses the sides of the intro's place, which any repaint draws again, as it should.
     const POINT intro = UiDriver::IntroAt();
     const RECT sides[] = {{0, 0, intro.x, Screen().bottom},
-                          {intro.x + UiDriver::kIntroWidth, 0, Screen().right, Screen().bottom}};
+                          {intro.x + UiDriver::Intro().size.cx, 0, Screen().right, Screen().bottom}};
     auto mark = [&] {
         for (const RECT& side : sides) {
             const std::vector<COLORREF> pixels = UiDriver::CaptureScreen(side);
@@ -222,7 +222,7 @@ TEST_F(SaverWindow, EachStateShowsInItsOwnColourAndLinesLeaveNothingBehind)
         << "stopped " << widest[0] << ", running " << widest[1] << ", paused " << widest[2] << ", other " << widest[3];
 
     // A repaint during the animation draws the intro again (most of the picture is black: count the rest).
-    const auto& picture = UiDriver::Intro();
+    const auto& picture = UiDriver::Intro().pixels;
     const auto introLit = std::count_if(picture.begin(), picture.end(), [](COLORREF c) { return c != kBlack; });
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
     // The repaint of another process's window may land after RedrawWindow returns.
@@ -349,7 +349,8 @@ TEST_F(SaverWindow, ASecondMonitorIsCoveredInBlackAndItsInputEndsTheSaver)
     EXPECT_TRUE(EqualRect(&rect, &primary));
     GetWindowRect(WindowFromPoint({1400, 300}), &rect);
     EXPECT_TRUE(EqualRect(&rect, &second));
-    EXPECT_TRUE(WaitPumping([&] { return UiDriver::IntroDifference() == 0; }, 3000)) << "no intro";
+    const POINT intro = UiDriver::IntroAt(1024, 768);
+    EXPECT_TRUE(WaitPumping([&] { return UiDriver::IntroDifference(intro) == 0; }, 3000)) << "no intro";
     EXPECT_TRUE(secondBlack());
     EXPECT_EQ(GetForegroundWindow(), frame->GetSafeHwnd()) << "the cover took the activation";
     // Each window hides the pointer when the system asks it for one, as it does at every move over it.
@@ -359,7 +360,7 @@ TEST_F(SaverWindow, ASecondMonitorIsCoveredInBlackAndItsInputEndsTheSaver)
         SendMessageW(window, WM_SETCURSOR, WPARAM(window), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
         EXPECT_EQ(GetCursor(), nullptr) << "the pointer shows at " << at.x << ", " << at.y;
     }
-    EXPECT_TRUE(WaitForIntroEnd());
+    EXPECT_TRUE(WaitForIntroEnd(intro));
     EXPECT_TRUE(WaitPumping([&] { return Colours(primary).count(kDefaultRunning); }, 20000))
         << "no line on the primary monitor";
     EXPECT_TRUE(secondBlack());
