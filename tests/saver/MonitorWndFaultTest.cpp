@@ -83,7 +83,7 @@ protected:
         }
         // Under Wine every measured row reads the system's process list (a process's handle tells only the caller's
         // own times), yet a frame, or the first fill of the rows before the first timer, asks for it once at most;
-        // a refresh round reads it anew for all its rows.
+        // a refresh round, counted as the next timer comes, reads it anew for all its rows.
         listsTwice += m_listsRead > 1;
         roundsShared += m_refreshing && m_listsRead == 1 && m_processesOpened > 1;
         m_refreshing = id == 2 && m_rowRefreshes > 0;
