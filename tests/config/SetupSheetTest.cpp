@@ -5,6 +5,7 @@
 #include "tests/driver/TestRegistry.h"
 #include "tests/driver/UiDriver.h"
 
+#include <colordlg.h>
 #include <dlgs.h>
 #include <gtest/gtest.h>
 
@@ -91,9 +92,16 @@ TEST_F(SetupSheet, SwatchesShowStoredAndChosenColoursAndAChosenFontRefillsTheCou
     EXPECT_EQ(Choices(), 0);
     for (int i = 0; i < 4; ++i)
         EXPECT_EQ(SwatchColor(swatches[i], colours[i]), colours[i]) << i;
-    ASSERT_TRUE(m_setup.EndDialog(m_setup.OpenDialog(IDC_COLORS, L"Color"), IDCANCEL));
+    // The colour dialog opens on the checked state's colour, in its red, green and blue boxes.
+    const auto opensOn = [](HWND colour) {
+        return RGB(GetDlgItemInt(colour, COLOR_RED, nullptr, FALSE), GetDlgItemInt(colour, COLOR_GREEN, nullptr, FALSE),
+                   GetDlgItemInt(colour, COLOR_BLUE, nullptr, FALSE));
+    };
+    HWND dialog = m_setup.OpenDialog(IDC_COLORS, L"Color");
+    EXPECT_EQ(opensOn(dialog), colours[0]);
+    ASSERT_TRUE(m_setup.EndDialog(dialog, IDCANCEL));
     EXPECT_FALSE(m_setup.ApplyEnabled()) << "a cancelled colour dialog changed the page";
-    HWND dialog = m_setup.OpenDialog(IDC_FONT, L"Font");
+    dialog = m_setup.OpenDialog(IDC_FONT, L"Font");
     ASSERT_NE(dialog, nullptr);
     // Arial is only a substitute here: the dialog lists the face by its own name.
     ASSERT_NE(SendDlgItemMessageW(dialog, cmb1, CB_SELECTSTRING, WPARAM(-1), LPARAM(L"Liberation Sans")), CB_ERR);
@@ -109,8 +117,8 @@ TEST_F(SetupSheet, SwatchesShowStoredAndChosenColoursAndAChosenFontRefillsTheCou
     EXPECT_TRUE(m_setup.ApplyEnabled());
     SendDlgItemMessageW(m_display, IDC_PAUSED_RADIO, BM_CLICK, 0, 0);
     dialog = m_setup.OpenDialog(IDC_COLORS, L"Color");
-    // The dialog's red, green and blue boxes.
-    for (const auto& [box, value] : {std::make_pair(706, L"0"), std::make_pair(707, L"0"), std::make_pair(708, L"255")})
+    EXPECT_EQ(opensOn(dialog), colours[2]);
+    for (const auto& [box, value] : {std::pair{COLOR_RED, L"0"}, {COLOR_GREEN, L"0"}, {COLOR_BLUE, L"255"}})
         SetDlgItemTextW(dialog, box, value);
     ASSERT_TRUE(m_setup.EndDialog(dialog, IDOK));
     EXPECT_EQ(SwatchColor(IDC_PAUSED_SWATCH, 0x00FF0000), 0x00FF0000u);
@@ -132,6 +140,12 @@ TEST_F(SetupSheet, PagesAreSavedAsPicturesAndNoTextIsClipped)
         ASSERT_NE(m_setup.ShowPage(page), nullptr);
         SetupSession::CheckLayout(m_setup.Page(), std::wstring(L"setup-") + name);
     }
+    // The Services list's columns, 75 and 350 pixels at 96 DPI, keep their physical width at any scale.
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    for (const auto& [column, width] : {std::pair{0, 75}, {1, 350}})
+        EXPECT_EQ(ListView_GetColumnWidth(GetDlgItem(m_setup.Page(), IDC_SERVICE_LIST), column), MulDiv(width, dpi, 96));
     SetupSession::CheckLayout(m_setup.Sheet(), L"setup-sheet");
     HWND dialog = m_setup.OpenDialog(IDC_ADD, L"Services");
     ASSERT_NE(dialog, nullptr);

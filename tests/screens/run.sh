@@ -8,11 +8,10 @@ source "$(dirname "$0")/../../scripts/lib.sh"
 
 TESTS=$1
 CASE='SaverWindow.TheIntroGivesWayToAsManyRowsAsThereAreServicesWhateverTheSettingsHold'
-RUN_DIR="$(dirname "$TESTS")/test-run"
 trap stop_wine EXIT
 
 status=0
-copy_prefix "$RUN_DIR/template" "$RUN_DIR/screens"
+copy_prefix "$TEST_RUN/template" "$TEST_RUN/screens"
 for run in "640x480 $CASE" "3840x2160 $CASE" "1824x768 SaverWindow.ASecondMonitorIsCoveredInBlackAndItsInputEndsTheSaver"; do
   size=${run%% *}
   echo "== $size"
@@ -26,12 +25,8 @@ SETUP='SetupSheet.PagesAreSavedAsPicturesAndNoTextIsClipped:SetupSheet.SwatchesS
 for run in "1536x1152 144" "2048x1536 192"; do
   size=${run% *} dpi=${run#* }
   echo "== $size at $dpi DPI"
-  # A prefix of its own, as Wine reads the DPI once. The programs that show and end dialogs over and over keep their
-  # windows to Wine, as in the main run.
-  copy_prefix_at_dpi "$RUN_DIR/template" "$RUN_DIR/screens-$dpi" "$dpi"
-  for program in config_tests link_tests; do
-    printf '\n[Software\\\\Wine\\\\AppDefaults\\\\%s.exe\\\\X11 Driver]\n"Managed"="N"\n' "$program"
-  done >>"$WINEPREFIX/user.reg"
+  # A prefix of its own, as Wine reads the DPI once.
+  copy_prefix_at_dpi "$TEST_RUN/template" "$TEST_RUN/screens-$dpi" "$dpi"
   mkdir -p "$QSS_OUT/$dpi"
   start_xvfb "$size"
   keep_prefix_up "$TESTS"
