@@ -38,6 +38,10 @@ for run in "1536x1152 144" "2048x1536 192"; do
   run_cases "$TESTS/saver_tests.exe" 'SaverWindow.RowsAreAtMost*' || status=1
   QSS_OUT="$QSS_OUT/$dpi" run_cases "$TESTS/config_tests.exe" "$SETUP" || status=1
   QSS_OUT="$QSS_OUT/$dpi" run_cases "$TESTS/link_tests.exe" 'Hyperlink.TheMenuOpens*' || status=1
+  # In French too: the pages and the link page, their texts a third longer.
+  for run in 'config_tests SetupSheet.PagesAre*' 'link_tests Hyperlink.InFrench*'; do
+    LANG=fr_FR.UTF-8 LC_ALL=fr_FR.UTF-8 QSS_OUT="$QSS_OUT/$dpi" run_cases "$TESTS/${run% *}.exe" "${run#* }" || status=1
+  done
   stop_wine
 done
 exit "$status"
