@@ -133,9 +133,10 @@ TEST_F(SetupSheet, PagesAreSavedAsPicturesAndNoTextIsClipped)
         int page;
         const wchar_t* name;
         const wchar_t* texts[2][2];
-    } pages[] = {{IDD_DISPLAY_PAGE, L"Display", {{L"Display", L"&Font..."}, {L"Affichage", L"&Police..."}}},
-                 {IDD_ABOUT_PAGE, L"About", {{L"About", L"by Zentrix Software"}, {L"\u00C0 propos", L"par Zentrix Software"}}},
-                 {IDD_SERVICES_PAGE, L"Services", {{L"Services", L"&Remove"}, {L"Services", L"&Supprimer"}}}};
+    } pages[] = {
+        {IDD_DISPLAY_PAGE, L"Display", {{L"Display", L"&Font..."}, {L"Affichage", L"&Police..."}}},
+        {IDD_ABOUT_PAGE, L"About", {{L"About", L"by Zentrix Software"}, {L"\u00C0 propos", L"par Zentrix Software"}}},
+        {IDD_SERVICES_PAGE, L"Services", {{L"Services", L"&Remove"}, {L"Services", L"&Supprimer"}}}};
     for (const auto& [page, name, texts] : pages) {
         ASSERT_NE(m_setup.ShowPage(page), nullptr);
         EXPECT_EQ(UiDriver::WindowText(m_setup.Page()), texts[french][0]);
@@ -145,7 +146,8 @@ TEST_F(SetupSheet, PagesAreSavedAsPicturesAndNoTextIsClipped)
     SetupSession::CheckLayout(m_setup.Sheet(), L"setup-sheet" + language);
     HWND dialog = m_setup.OpenDialog(IDC_ADD, L"Services");
     ASSERT_NE(dialog, nullptr);
-    EXPECT_EQ(UiDriver::WindowText(GetDlgItem(dialog, IDC_SELECT_RUNNING)), french ? L"&D\u00E9marr\u00E9s" : L"&Running");
+    EXPECT_EQ(UiDriver::WindowText(GetDlgItem(dialog, IDC_SELECT_RUNNING)),
+              french ? L"&D\u00E9marr\u00E9s" : L"&Running");
     SetupSession::CheckLayout(dialog, L"add-services" + language);
 }
 

@@ -26,7 +26,7 @@ for line in script.splitlines():
         block.append(re.sub(r'(, -?\d+){4}(?=, 0x|$)', '', re.sub(r'L?"(?:[^"\\]|\\.|"")*"', '""', line)))
 english = found.pop(ENGLISH, {})
 expected = {key: value for key, value in english.items() if key != ('STRING', '1')}
-faults = [f'language {mark}: nothing of it is English' for mark in found if mark not in FRENCH]
+faults = [f'language {mark}: neither English nor French' for mark in found if mark not in FRENCH]
 for mark in FRENCH:
     french = found.get(mark, {})
     faults += [f'{key} lacks French {mark}' for key in sorted(expected.keys() - french.keys())]
