@@ -11,7 +11,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <fstream>
 #include <iterator>
 
@@ -178,7 +177,8 @@ TEST_F(Hyperlink, TheMenuOpensBesideTheLinkWithTheArrowShowsPropertiesAndCopiesT
     CloseClipboard();
 }
 
-// link_fr_tests runs this case with LANG=fr_FR.UTF-8, from which Wine takes the user interface language.
+// link_fr_tests and the scaled screen runs run this case with LANG=fr_FR.UTF-8, from which Wine takes the user
+// interface language.
 TEST_F(Hyperlink, InFrenchThePlatformPicksTheFrenchMenuAndPage)
 {
     if (!SetupSession::InFrench())
