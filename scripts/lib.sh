@@ -17,10 +17,13 @@ PACKAGES=(
 # Installs only what is missing, so a second run costs a dpkg query; then readies Wine.
 ensure_packages() {
   install_packages "${PACKAGES[@]}"
-  # Wine takes a program's interface language from its Unix locale; the French checks need one.
-  local sudo=""
+  # Wine takes a program's interface language from its Unix locale; the French checks need France's and a
+  # regional one.
+  local sudo="" locale
   [ "$(id -u)" -ne 0 ] && sudo=sudo
-  locale -a 2>/dev/null | grep -qx 'fr_FR.utf8' || $sudo localedef -i fr_FR -c -f UTF-8 fr_FR.UTF-8
+  for locale in fr_FR fr_CA; do
+    locale -a 2>/dev/null | grep -qx "$locale.utf8" || $sudo localedef -i "$locale" -c -f UTF-8 "$locale.UTF-8"
+  done
   use_wine64
 }
 

@@ -134,11 +134,22 @@ TEST_F(SetupSheet, SwatchesShowStoredAndChosenColoursAndAChosenFontRefillsTheCou
 TEST_F(SetupSheet, PagesAreSavedAsPicturesAndNoTextIsClipped)
 {
     ASSERT_TRUE(Open());
-    const std::pair<int, const wchar_t*> pages[] = {
-        {IDD_DISPLAY_PAGE, L"Display"}, {IDD_ABOUT_PAGE, L"About"}, {IDD_SERVICES_PAGE, L"Services"}};
-    for (const auto& [page, name] : pages) {
+    // Each page's caption and a label, and a label of the add dialog, in English and in French.
+    const int french = SetupSession::InFrench();
+    const std::wstring language = french ? L"-fr" : L"";
+    const struct {
+        int page;
+        const wchar_t* name;
+        const wchar_t* texts[2][2];
+    } pages[] = {
+        {IDD_DISPLAY_PAGE, L"Display", {{L"Display", L"&Font..."}, {L"Affichage", L"&Police..."}}},
+        {IDD_ABOUT_PAGE, L"About", {{L"About", L"by Zentrix Software"}, {L"\u00C0 propos", L"par Zentrix Software"}}},
+        {IDD_SERVICES_PAGE, L"Services", {{L"Services", L"&Remove"}, {L"Services", L"&Supprimer"}}}};
+    for (const auto& [page, name, texts] : pages) {
         ASSERT_NE(m_setup.ShowPage(page), nullptr);
-        SetupSession::CheckLayout(m_setup.Page(), std::wstring(L"setup-") + name);
+        EXPECT_EQ(UiDriver::WindowText(m_setup.Page()), texts[french][0]);
+        EXPECT_NE(FindWindowExW(m_setup.Page(), nullptr, nullptr, texts[french][1]), nullptr) << name;
+        SetupSession::CheckLayout(m_setup.Page(), std::wstring(L"setup-") + name + language);
     }
     // The Services list's columns, 75 and 350 pixels at 96 DPI, keep their physical width at any scale.
     HDC screen = GetDC(nullptr);
@@ -146,10 +157,12 @@ TEST_F(SetupSheet, PagesAreSavedAsPicturesAndNoTextIsClipped)
     ReleaseDC(nullptr, screen);
     for (const auto& [column, width] : {std::pair{0, 75}, {1, 350}})
         EXPECT_EQ(ListView_GetColumnWidth(GetDlgItem(m_setup.Page(), IDC_SERVICE_LIST), column), MulDiv(width, dpi, 96));
-    SetupSession::CheckLayout(m_setup.Sheet(), L"setup-sheet");
+    SetupSession::CheckLayout(m_setup.Sheet(), L"setup-sheet" + language);
     HWND dialog = m_setup.OpenDialog(IDC_ADD, L"Services");
     ASSERT_NE(dialog, nullptr);
-    SetupSession::CheckLayout(dialog, L"add-services");
+    EXPECT_EQ(UiDriver::WindowText(GetDlgItem(dialog, IDC_SELECT_RUNNING)),
+              french ? L"&D\u00E9marr\u00E9s" : L"&Running");
+    SetupSession::CheckLayout(dialog, L"add-services" + language);
 }
 
 TEST_F(SetupSheet, AKeyThatRefusesWritesStillAppliesAndClosesAndStaysTheKeyItWas)

@@ -2,7 +2,7 @@
 # The full-screen picture and row layout on the smallest and a very large screen, and two monitors
 # side by side on a wide one: cases of saver_tests, each on a private Xvfb of that size. Then a
 # 1024x768 screen at 150 % and 200 % (1536x1152 at 144 DPI, 2048x1536 at 192): the saver's line and
-# intro sizes, the Setup sheet's and the link page's layout and the font dialog's choice.
+# intro sizes, the Setup sheet's and the link page's layout (in English and in French) and the font dialog's choice.
 # Argument: the folder of the test programs.
 source "$(dirname "$0")/../../scripts/lib.sh"
 
@@ -33,6 +33,10 @@ for run in "1536x1152 144" "2048x1536 192"; do
   run_cases "$TESTS/saver_tests.exe" 'SaverWindow.RowsAreAtMost*' || status=1
   QSS_OUT="$QSS_OUT/$dpi" run_cases "$TESTS/config_tests.exe" "$SETUP" || status=1
   QSS_OUT="$QSS_OUT/$dpi" run_cases "$TESTS/link_tests.exe" 'Hyperlink.TheMenuOpens*' || status=1
+  # In French too: the pages and the link page, their texts a third longer.
+  for french in 'config_tests SetupSheet.PagesAre*' 'link_tests Hyperlink.InFrench*'; do
+    LANG=fr_FR.UTF-8 LC_ALL=fr_FR.UTF-8 QSS_OUT="$QSS_OUT/$dpi" run_cases "$TESTS/${french% *}.exe" "${french#* }" || status=1
+  done
   stop_wine
 done
 exit "$status"
