@@ -82,7 +82,7 @@ print(server.server_port, flush=True)
 server.serve_forever()' 2>/dev/null; }
 tsa_pid=$TSA_PID
 trap 'kill "$tsa_pid" 2>/dev/null || true' EXIT
-read -r -t 30 tsa <&"${TSA[0]}"
+read -r -t 30 tsa <&"${TSA[0]}" || { echo "FAIL: the time-stamp authority did not start"; exit 1; }
 export QSS_SIGN_PKCS12="$out/cert/signer.p12" QSS_SIGN_CA="$out/cert/root.pem"
 export QSS_SIGN_TIMESTAMP="http://127.0.0.1:$tsa"
 release signed || { tail -n 40 "$out/signed.log"; echo "FAIL: scripts/release, signed"; exit 1; }
