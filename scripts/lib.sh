@@ -13,6 +13,8 @@ PACKAGES=(
   wine wine64 wine32:i386 xvfb x11-utils imagemagick
   googletest fonts-liberation locales nsis wixl msitools procps osslsigncode openssl
 )
+# osslsigncode comes from Debian 12's own archive (2.5), which a fresh machine and CI reach; a machine that has
+# the backports' 2.9 keeps it. The release checks verify offline with either.
 
 # Installs only what is missing, so a second run costs a dpkg query; then readies Wine.
 ensure_packages() {
