@@ -8,6 +8,7 @@
 #include "config/CSettingsps.h"
 #include "display/CMonitorWnd.h"
 #include "hlink/ShellOpen.h"
+#include "res/resource.h"
 
 #include <shellapi.h>
 
@@ -113,7 +114,7 @@ void CServicesSaverApp::RunSetupSheet()
     CDisplayPage display;
     CServicesPage services;
     CAboutPage about;
-    CSettingsps sheet(L"Setup", nullptr, 0);
+    CSettingsps sheet(IDS_SETUP, nullptr, 0);
     sheet.AddPage(&display);
     sheet.AddPage(&services);
     sheet.AddPage(&about);

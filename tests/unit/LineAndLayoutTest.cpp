@@ -74,6 +74,13 @@ TEST(Intro, PictureIsCentredAndMayOverhangASmallWindow)
     EXPECT_TRUE(AnimationLayout::ShowsIntro(401, 96));
     EXPECT_FALSE(AnimationLayout::ShowsIntro(400, 96));
     EXPECT_FALSE(AnimationLayout::ShowsIntro(800, 192));
+    // The picture drawn for a screen's DPI: the 96-DPI one at 96, the one for twice that above.
+    for (const auto &[dpi, picture] : {std::pair{96, 96}, {120, 192}, {144, 192}, {192, 192}, {288, 192}})
+        EXPECT_EQ(AnimationLayout::IntroPictureDpi(dpi), picture) << dpi;
+    // The intro's length in milliseconds: a full screen's, then a preview's.
+    const int intervals[][3] = {{1024, 96, 3173}, {2048, 192, 3173}, {152, 96, 50}, {800, 192, 50}};
+    for (const auto &[width, dpi, interval] : intervals)
+        EXPECT_EQ(AnimationLayout::IntroInterval(width, dpi), static_cast<UINT>(interval)) << width << " at " << dpi;
 }
 
 TEST(RowChoices, CapacityLeavesTwentyPixelsRoundEveryLineAndTheListEndsAtThePairsOrIt)
