@@ -128,8 +128,7 @@ BOOL CMonitoredService::Refresh(BOOL restart, CProcessList *processes)
         return FALSE;
 
     SetStatusText(status.dwCurrentState);
-    // A remote process cannot be measured from here. Per-user and interactive services carry more
-    // type bits, so the shared-process bit is what tells a shared host.
+    // A remote process cannot be measured from here.
     if (SharesProcess(status.dwServiceType) || m_statusText == L"Stopped" || !m_local) {
         m_memory = 0;
         m_cpu = 0.0f;

@@ -65,8 +65,13 @@ public:
 private:
     // Measures the process once the state allows it; the state text is already set.
     BOOL MeasureProcess(DWORD processId, BOOL restart, CProcessList &processes);
-    // A process shares its measure with every service it hosts, so none of them shows it as its own.
-    static bool SharesProcess(DWORD serviceType) { return (serviceType & SERVICE_WIN32_SHARE_PROCESS) != 0; }
+    // A process shares its measure with every service it hosts, so none of them shows it as its own. Per-user and
+    // interactive services carry more bits; a shared service Windows runs in a host of its own reports both process
+    // bits, and is measured.
+    static bool SharesProcess(DWORD serviceType)
+    {
+        return (serviceType & SERVICE_WIN32) == SERVICE_WIN32_SHARE_PROCESS;
+    }
 
     // Until a sample exists any measurement restarts, so no share is taken against nothing.
     BOOL m_hasCpuSample = FALSE;

@@ -289,14 +289,15 @@ TEST_F(ScriptedService, StepsGiveTheirTextsMemoryAndShare)
 
 TEST_F(ScriptedService, SharedProcessesAndRemoteServersAreLeftUnmeasured)
 {
-    // Own process, interactive, per-user and per-user instance; then shared, and the same with those bits.
+    // Own process, interactive, per-user and per-user instance; a shared service alone in its host, as Windows 10 runs
+    // it, reports both process bits, also per-user; then shared, and the same with those bits.
     const struct {
         DWORD type;
         BOOL local;
         bool measured;
-    } rows[] = {{0x10, TRUE, true},  {0x110, TRUE, true},  {0x50, TRUE, true},
-                {0xD0, TRUE, true},  {0x20, TRUE, false},  {0x60, TRUE, false},
-                {0xE0, TRUE, false}, {0x120, TRUE, false}, {0x10, FALSE, false}};
+    } rows[] = {{0x10, TRUE, true},  {0x110, TRUE, true}, {0x50, TRUE, true},   {0xD0, TRUE, true},
+                {0x30, TRUE, true},  {0x70, TRUE, true},  {0xF0, TRUE, true},   {0x20, TRUE, false},
+                {0x60, TRUE, false}, {0xE0, TRUE, false}, {0x120, TRUE, false}, {0x10, FALSE, false}};
     for (const auto &row : rows) {
         SCOPED_TRACE(testing::Message() << std::hex << row.type << " local " << row.local);
         m_type = row.type;
