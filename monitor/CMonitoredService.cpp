@@ -218,12 +218,12 @@ BOOL CMonitoredService::GetMemory(DWORD &memory) const
     return TRUE;
 }
 
-BOOL CMonitoredService::Render()
+BOOL CMonitoredService::Render(int dpi)
 {
     if (m_font != nullptr || m_bitmap != nullptr)
         ReleaseLine();
     // The stored height is for a 96-DPI screen: the line keeps its physical size on this one.
-    const LOGFONTW font = DpiScale::ScaleFont(m_settings.LogFont, DpiScale::Dpi(m_memDC));
+    const LOGFONTW font = DpiScale::ScaleFont(m_settings.LogFont, dpi > 0 ? dpi : DpiScale::Dpi(m_memDC));
     m_font = CreateFontIndirectW(&font);
     m_oldFont = SelectObject(m_memDC, m_font);
     m_cpu = static_cast<float>(ServiceLine::ClampedCpu(m_cpu));

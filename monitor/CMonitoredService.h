@@ -30,8 +30,9 @@ public:
     BOOL GetCpu(float &cpu) const;
     BOOL GetMemory(DWORD &memory) const;
 
-    // Formats, measures and draws the line into its one-bit bitmap (text bits set).
-    BOOL Render();
+    // Formats, measures and draws the line into its one-bit bitmap (text bits set), for a screen of dpi (0: the
+    // screen's as this process sees it now).
+    BOOL Render(int dpi = 0);
     // Gives back the line's font and bitmap, restoring what they displaced in m_memDC.
     BOOL ReleaseLine();
     // Picks the side the line comes from and its starting x, wholly outside the window.
