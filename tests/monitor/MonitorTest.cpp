@@ -159,6 +159,8 @@ struct Step {
     BOOL restart = FALSE;
     ULONGLONG elapsed = kSecond;
     ULONGLONG created = 0;
+    // Records in the system's list, the step's process last: 2000 are 512,000 bytes, twice the first buffer.
+    size_t records = 2000;
 };
 
 // A local service whose status, process, counters and clock the test dictates.
@@ -177,7 +179,7 @@ protected:
             counters.WorkingSetSize = m_step.processId * SIZE_T{1000} + 999;
             return TRUE;
         };
-        // Both times count: a quarter of it is user time.
+        // Both times count: a quarter of it is user time, in the list too.
         m_seam.getProcessTimes = [this](FILETIME &creation, FILETIME &kernel, FILETIME &user) {
             const ULONGLONG userTime = m_step.cpuTime / 4, kernelTime = m_step.cpuTime - userTime;
             creation = {static_cast<DWORD>(m_step.created), static_cast<DWORD>(m_step.created >> 32)};
@@ -187,11 +189,12 @@ protected:
         };
         // The step's process comes last, after as many records as a busy system lists.
         m_seam.processList = [this] {
-            std::vector<SYSTEM_PROCESS_INFORMATION> records(2000);
+            std::vector<SYSTEM_PROCESS_INFORMATION> records(m_step.records);
             records.back().UniqueProcessId = ULongToHandle(m_step.processId != 777 ? m_step.processId : 0);
             records.back().VirtualMemoryCounters.WorkingSetSize = m_step.processId * SIZE_T{2000} + 999;
             records.back().CreateTime.QuadPart = static_cast<LONGLONG>(m_step.created);
-            records.back().UserTime.QuadPart = static_cast<LONGLONG>(m_step.cpuTime);
+            records.back().UserTime.QuadPart = static_cast<LONGLONG>(m_step.cpuTime / 4);
+            records.back().KernelTime.QuadPart = static_cast<LONGLONG>(m_step.cpuTime - m_step.cpuTime / 4);
             return records;
         };
         m_seam.clock = [this] { return m_clock; };
@@ -212,8 +215,8 @@ protected:
                 SCOPED_TRACE(testing::Message() << "scenario " << scenario << ", step " << i);
                 m_step = steps[i];
                 m_clock += m_step.elapsed;
-                const bool failed =
-                    m_step.fails == Call::QueryServiceStatusEx || (m_step.fails && m_step.processId == 777);
+                const bool failed = m_step.fails == Call::QueryServiceStatusEx ||
+                                    (m_step.fails && (m_step.processId == 777 || m_step.records > 262144));
                 EXPECT_EQ(service.Refresh(i == 0 || m_step.restart) != FALSE, !failed);
                 EXPECT_EQ(std::wstring(service.m_statusText), m_step.text);
                 EXPECT_EQ(service.m_memory, m_step.memory);
@@ -267,13 +270,17 @@ TEST_F(ScriptedService, StepsGiveTheirTextsMemoryAndShare)
          {kRunning, 4343, 1300000, L"Running", 4343, 10, {}, TRUE},
          {kRunning, 4343, 200000, L"Running", 4343, 0, {}, TRUE, FALSE, kSecond, 1}},
         // Refused its process, or its counters, a line takes them from the list, found by id; another creation time
-        // starts the share afresh there too. The state comes before the process; where neither source tells, the
-        // figures stay, though unreadable times still let the new working set through.
+        // starts the share afresh there too. The list is read up to 64 MB (262144 records): longer than the second
+        // buffer, and at the limit, but not beyond. The state comes before the process; where neither source tells,
+        // the figures stay, though unreadable times still let the new working set through.
         {{kRunning, 1234, 1000000, L"Running", 2468, 0, Call::OpenProcess},
          {kRunning, 1234, 1500000, L"Running", 2468, 5, Call::OpenProcess},
          {kRunning, 1234, 2500000, L"Running", 1234, 10, Call::GetProcessTimes},
          {kRunning, 1234, 4500000, L"Running", 2468, 0, Call::OpenProcess, FALSE, FALSE, kSecond, 7},
          {kRunning, 1234, 5500000, L"Running", 2468, 10, Call::GetProcessMemoryInfo, FALSE, FALSE, kSecond, 7},
+         {kRunning, 1234, 6000000, L"Running", 2468, 5, Call::OpenProcess, FALSE, FALSE, kSecond, 7, 4500},
+         {kRunning, 1234, 7000000, L"Running", 2468, 10, Call::OpenProcess, FALSE, FALSE, kSecond, 7, 262144},
+         {kRunning, 1234, 9000000, L"Running", 2468, 10, Call::OpenProcess, FALSE, FALSE, kSecond, 7, 262145},
          {SERVICE_PAUSED, 777, 9000000, L"Paused", 2468, 10, Call::OpenProcess},
          {SERVICE_PAUSED, 777, 9000000, L"Paused", 2468, 10, Call::GetProcessMemoryInfo},
          {SERVICE_PAUSED, 777, 9000000, L"Paused", 777, 10, Call::GetProcessTimes},
