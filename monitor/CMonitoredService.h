@@ -79,4 +79,7 @@ private:
     // The process the last sample came from: its id and its creation time.
     DWORD m_sampledProcessId = 0;
     ULONGLONG m_sampledCreation = 0;
+    // The last process whose handle told this program's own times, by id and creation time.
+    DWORD m_ownTimesProcessId = 0;
+    ULONGLONG m_ownTimesCreation = 0;
 };

@@ -145,7 +145,7 @@ constexpr ULONGLONG kSecond = 10000000;
 // What the scripted platform reports at one refresh, and what the line holds after it. The working set is
 // processId * 1000 + 999 bytes, so the memory shown is the process id (twice it when read from the system's process
 // list, which holds every process but 777); cpuTime is the process's kernel and user time together in 100-ns units,
-// so a share of 1 % over a second is 100000.
+// so a share of 1 % over a second is 100000. Process 555's handle tells this program's own times, as Wine's does.
 struct Step {
     DWORD state, processId;
     ULONGLONG cpuTime;
@@ -181,7 +181,8 @@ protected:
         };
         // Both times count: a quarter of it is user time, in the list too.
         m_seam.getProcessTimes = [this](FILETIME &creation, FILETIME &kernel, FILETIME &user) {
-            const ULONGLONG userTime = m_step.cpuTime / 4, kernelTime = m_step.cpuTime - userTime;
+            const ULONGLONG cpuTime = m_step.processId != 555 ? m_step.cpuTime : 0;
+            const ULONGLONG userTime = cpuTime / 4, kernelTime = cpuTime - userTime;
             creation = {static_cast<DWORD>(m_step.created), static_cast<DWORD>(m_step.created >> 32)};
             kernel = {static_cast<DWORD>(kernelTime), static_cast<DWORD>(kernelTime >> 32)};
             user = {static_cast<DWORD>(userTime), static_cast<DWORD>(userTime >> 32)};
@@ -285,6 +286,13 @@ TEST_F(ScriptedService, StepsGiveTheirTextsMemoryAndShare)
          {SERVICE_PAUSED, 777, 9000000, L"Paused", 2468, 10, Call::GetProcessMemoryInfo},
          {SERVICE_PAUSED, 777, 9000000, L"Paused", 777, 10, Call::GetProcessTimes},
          {SERVICE_STOPPED, 0, 0, L"Paused", 777, 10, Call::QueryServiceStatusEx}},
+        // A handle telling this program's times leaves the share to the list, the working set not, for one process
+        // and the next.
+        {{kRunning, 555, 1000000, L"Running", 555, 0},
+         {kRunning, 555, 1500000, L"Running", 555, 5},
+         {kRunning, 555, 2500000, L"Running", 555, 10},
+         {kRunning, 555, 2600000, L"Running", 555, 0, {}, FALSE, FALSE, kSecond, 7},
+         {kRunning, 555, 3600000, L"Running", 555, 10, {}, FALSE, FALSE, kSecond, 7}},
         // A pending service's process is measured; continue and pause pending share the text of unknown codes.
         {{SERVICE_STOP_PENDING, 1234, 0, L"Stopping", 1234, 0},
          {SERVICE_PAUSE_PENDING, 1234, 0, L"Unknown", 1234, 0},
