@@ -74,7 +74,8 @@ BOOL CSaverSettings::Load()
         const BOOL fontRead = key.ReadBinary(L"LogFont", font, sizeof(font));
         if (fontRead)
             RegistryFormat::DecodeLogFont(font, sizeof(font), LogFont);
-        // A font no screen can show would stall the drawing of every line: it counts as missing. It is drawn scaled.
+        // A font no screen can show, drawn at this screen's DPI, would stall the drawing of every line: it counts as
+        // missing.
         if (!fontRead || !IsDrawableFont(LogFont, DpiScale::Dpi()))
             SetDefaultFont(LogFont);
 
