@@ -108,10 +108,12 @@ TEST_F(SetupSheet, SwatchesShowStoredAndChosenColoursAndAChosenFontRefillsTheCou
     SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(cmb1, CBN_SELCHANGE), LPARAM(GetDlgItem(dialog, cmb1)));
     // The typed size counts once no listed size is selected.
     SendDlgItemMessageW(dialog, cmb3, CB_SETCURSEL, WPARAM(-1), 0);
-    SetDlgItemTextW(dialog, cmb3, L"72");
+    SetDlgItemTextW(dialog, cmb3, L"74");
     ASSERT_TRUE(m_setup.EndDialog(dialog, IDOK));
-    // 72-point Arial is 110 pixels high: five rows fit a 768-pixel screen, more than the saved pairs. The screen-size
-    // runs at 150 % and 200 % give screen, font and gaps 1.5 and 2 times the pixels, and store the same 96 pixels.
+    // Opened again and left as it is, the font keeps its size: 3k + 2 points once grew by one at 150 %.
+    ASSERT_TRUE(m_setup.EndDialog(m_setup.OpenDialog(IDC_FONT, L"Font"), IDOK));
+    // 74-point Arial is 111 pixels high: five rows fit a 768-pixel screen, more than the saved pairs. The screen-size
+    // runs at 150 % and 200 % give screen, font and gaps 1.5 and 2 times the pixels, and store the same 99 pixels.
     EXPECT_TRUE(UiDriver::WaitFor([this] { return Choices() == 5; }, 5000));
     EXPECT_EQ(Selection(), 4);
     EXPECT_TRUE(m_setup.ApplyEnabled());
@@ -126,7 +128,7 @@ TEST_F(SetupSheet, SwatchesShowStoredAndChosenColoursAndAChosenFontRefillsTheCou
     EXPECT_TRUE(m_setup.Close(IDOK));
     EXPECT_EQ(GetDword(L"ServicesCount"), 0u);
     ASSERT_EQ(Get(L"LogFont").bytes.size(), 92u);
-    EXPECT_EQ(reinterpret_cast<const LOGFONTW*>(Get(L"LogFont").bytes.data())->lfHeight, -96);
+    EXPECT_EQ(reinterpret_cast<const LOGFONTW*>(Get(L"LogFont").bytes.data())->lfHeight, -99);
     EXPECT_EQ(GetDword(L"PausedColor"), 0x00FF0000u);
     EXPECT_EQ(GetDword(L"RunningColor"), colours[0]);
 }
