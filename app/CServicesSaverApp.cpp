@@ -8,6 +8,7 @@
 #include "config/CSettingsps.h"
 #include "display/CMonitorWnd.h"
 #include "hlink/ShellOpen.h"
+#include "res/resource.h"
 
 #include <shellapi.h>
 
@@ -113,7 +114,7 @@ void CServicesSaverApp::RunSetupSheet()
     CDisplayPage display;
     CServicesPage services;
     CAboutPage about;
-    CSettingsps sheet(L"Setup", nullptr, 0);
+    CSettingsps sheet(IDS_SETUP, nullptr, 0);
     sheet.AddPage(&display);
     sheet.AddPage(&services);
     sheet.AddPage(&about);
@@ -129,8 +130,16 @@ void CServicesSaverApp::RunPreview(HWND parent)
     ::GetClientRect(parent, &client);
     auto* window = new CMonitorWnd(TRUE);
     // A failed creation has already deleted the window object; the program then just ends.
-    if (window->Create(0, WS_CHILD | WS_VISIBLE, client, parent, 0))
-        m_pMainWnd = window;
+    if (!window->Create(0, WS_CHILD | WS_VISIBLE, client, parent, 0))
+        return;
+    m_pMainWnd = window;
+    // The parent belongs to the Display control panel. Where its DPI awareness differs from ours, making a window in
+    // it resets this process's awareness (Windows 8.1, and 10 from version 1703; before 1703, Windows 10 gives the
+    // window alone the parent's), as one window tree cannot mix them. So the preview takes the DPI this process has
+    // once its window exists, read by the window itself, and the parent's size as seen now, not before: its row and
+    // its font then fit the parent in the parent's own scaling, on Windows 7 (which resets nothing) to 11.
+    ::GetClientRect(parent, &client);
+    ::MoveWindow(*window, 0, 0, client.right, client.bottom, TRUE);
 }
 
 void CServicesSaverApp::RunFullScreen()

@@ -37,11 +37,11 @@ wineserver_pid() {
   return 1
 }
 
-# utime + stime in clock ticks, all threads; the command name may hold spaces, so cut after its ')'.
+# utime + stime in clock ticks, all threads.
 cpu_ticks() {
   local total=0 p
   for p in "$@"; do
-    total=$((total + $(sed 's/^.*) //' "/proc/$p/stat" | awk '{print $12 + $13}')))
+    total=$((total + $(proc_stat "$p" 12-13 | tr ' ' '+')))
   done
   echo "$total"
 }

@@ -21,6 +21,9 @@ args=(sign -pkcs12 "$pkcs12" -h sha256 -n "Quorvane Screen Saver")
 # osslsigncode takes an empty password file for a failure: a file without a password is read without one.
 [ -n "${QSS_SIGN_PASSWORD:-}" ] && args+=(-readpass /dev/stdin)
 [ -n "$timestamp" ] && args+=(-ts "$timestamp")
+# Intermediate certificates the PKCS#12 file lacks (scripts/release finds them in QSS_SIGN_CA): each
+# signature carries them, so that Windows can build the chain to its root.
+[ -n "${QSS_SIGN_CHAIN:-}" ] && args+=(-ac "$QSS_SIGN_CHAIN")
 rm -f "$out.signing"
 printf '%s' "${QSS_SIGN_PASSWORD:-}" | osslsigncode "${args[@]}" -in "$in" -out "$out.signing" >/dev/null
 mv "$out.signing" "$out"

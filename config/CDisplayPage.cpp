@@ -12,6 +12,7 @@
 #include "settings/RegistryFormat.h"
 
 namespace {
+constexpr int kPointsPerInch = 72;
 constexpr int kPointTenthsPerInch = 720;
 // Space kept above, below and between lines, in pixels at 96 DPI.
 constexpr int kLineGap = 20;
@@ -59,6 +60,16 @@ LONG CDisplayPage::StoredFontHeight(LONG chosenHeight, int pointTenths, int dpi)
     // Through this screen's pixels the size could lose a pixel at each showing of the dialog: the dialog gives
     // whole points, which a 96-DPI screen turns into pixels the same way each time.
     return -DpiScale::MulDivRounded(pointTenths, DpiScale::kBaseDpi, kPointTenthsPerInch);
+}
+
+LONG CDisplayPage::DialogFontHeight(LONG storedHeight, int dpi)
+{
+    if (storedHeight >= 0)
+        return DpiScale::Scale(storedHeight, dpi);
+    // Scaled pixel for pixel, a size of 3k + 2 points would open a point larger at 150 % (11 points, stored as 15
+    // pixels, are 22.5, shown as 23: 12 points), and OK would keep that.
+    const int points = DpiScale::MulDivRounded(storedHeight, kPointsPerInch, DpiScale::kBaseDpi);
+    return DpiScale::MulDivRounded(points, dpi > 0 ? dpi : DpiScale::kBaseDpi, kPointsPerInch);
 }
 
 int CDisplayPage::CountChoices(int savedPairs, int capacity)
@@ -170,6 +181,7 @@ void CDisplayPage::OnFont()
     // The dialog works in this screen's pixels; the settings hold pixels at 96 DPI.
     const int dpi = DpiScale::Dpi();
     LOGFONTW chosen = DpiScale::ScaleFont(m_settings.LogFont, dpi);
+    chosen.lfHeight = DialogFontHeight(m_settings.LogFont.lfHeight, dpi);
     dialog.m_cf.lpLogFont = &chosen;
     if (dialog.DoModal() != IDOK)
         return;

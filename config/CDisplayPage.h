@@ -22,6 +22,9 @@ public:
     // The height to store for a font chosen in the font dialog on a screen of dpi: the size chosen, in whole
     // points (pointTenths), as a 96-DPI screen gives it, so that the dialog shown again keeps it.
     static LONG StoredFontHeight(LONG chosenHeight, int pointTenths, int dpi);
+    // The height to open the font dialog with for a stored height: the stored size in whole points, as a 96-DPI
+    // screen gives them, in pixels of a screen of dpi, so that the dialog shows the size chosen and OK keeps it.
+    static LONG DialogFontHeight(LONG storedHeight, int dpi);
     // Entries the row-count list offers: the pairs saved, at most the capacity; all of it when
     // nothing is saved.
     static int CountChoices(int savedPairs, int capacity);

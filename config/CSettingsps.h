@@ -5,5 +5,6 @@
 // The "Setup" sheet; its pages do all the work.
 class CSettingsps : public CPropertySheet {
 public:
-    CSettingsps(LPCWSTR caption, CWnd* parent, UINT selectPage) : CPropertySheet(caption, parent, selectPage) {}
+    // The caption is a string resource, so that it comes in the user's language.
+    CSettingsps(UINT captionId, CWnd* parent, UINT selectPage) : CPropertySheet(captionId, parent, selectPage) {}
 };

@@ -22,7 +22,7 @@ int Width(const RECT& rect)
 }
 }
 
-CMonitorWnd::CMonitorWnd(BOOL autoDelete) : m_autoDelete(autoDelete), m_dpi(DpiScale::Dpi())
+CMonitorWnd::CMonitorWnd(BOOL autoDelete) : m_autoDelete(autoDelete)
 {
     m_settings.Load();
     m_rowCount = m_settings.ServicesCount;
@@ -50,6 +50,9 @@ int CMonitorWnd::OnCreate(CREATESTRUCTW* create)
 {
     if (CWnd::OnCreate(create) == -1)
         return -1;
+    // Read once the window exists: a preview made inside a window of another process and DPI awareness may have had
+    // its awareness changed by its making (see RunPreview), and the row, the intro and the font follow one value.
+    m_dpi = DpiScale::Dpi(CClientDC(m_hWnd));
     m_services.Build();
     RECT client;
     GetClientRect(&client);
@@ -71,7 +74,7 @@ BOOL CMonitorWnd::PickService(int row, BOOL append)
         service = m_services.GetAt(rand() % total);
     while (service->m_inUse);
     service->Refresh(TRUE, &m_processes);
-    service->Render();
+    service->Render(m_dpi);
     m_lineHeight = service->m_size.cy;
     service->PlaceRandomly(m_hWnd);
     if (append)
@@ -140,7 +143,7 @@ void CMonitorWnd::DrawFrame()
             service->GetMemory(newMemory);
             service->GetStatusText(newStatus);
             if (newCpu != cpu || newMemory != memory || newStatus != status) {
-                service->Render();
+                service->Render(m_dpi);
                 // A shorter line would leave the end of the old one standing on the screen.
                 if (service->m_size.cx != before.cx || service->m_size.cy != before.cy) {
                     const RECT old = {x, y, x + before.cx, y + before.cy};

@@ -2,6 +2,7 @@
 
 #include "display/CMonitoredList.h"
 #include "framework/CWnd.h"
+#include "framework/DpiScale.h"
 #include "settings/CSaverSettings.h"
 
 #include <vector>
@@ -39,6 +40,7 @@ protected:
     int m_rowCount;
     int m_lineHeight = 0;
     BOOL m_autoDelete;
-    // The screen's LOGPIXELSY: what the design gives in pixels is for 96.
-    int m_dpi;
+    // The LOGPIXELSY of the window once it exists: what the design gives in pixels is for 96. Rows, intro and line
+    // font all follow this one value.
+    int m_dpi = DpiScale::kBaseDpi;
 };

@@ -43,6 +43,25 @@ VIAddVersionKey "LegalCopyright" "Zentrix"
 ; upgrade code, installer/QuorvaneSaver.wxs's build), this installer refuses. msi.dll is on every Windows 2000.
 !define PACKAGE_UPGRADE_CODE "{86DA7AEE-8BB3-48C5-8A43-C467920B2EE2}"
 
+; NSIS's own texts in English and in French: the installer and the uninstaller take the user's Windows
+; interface language themselves, French for a French Windows of any region and English for every other one, with
+; no dialog. A string that lacks one of its languages stops the build.
+LoadLanguageFile "${NSISDIR}\Contrib\Language files\English.nlf"
+LoadLanguageFile "${NSISDIR}\Contrib\Language files\French.nlf"
+!pragma warning error 6040
+
+; The questions and refusals.
+LangString PackageInstalled ${LANG_ENGLISH} "${PRODUCT} is already installed by its Windows Installer package (QuorvaneSaver-x64.msi or QuorvaneSaver-x86.msi). Remove it under Add or Remove Programs first, or keep using the package."
+LangString PackageInstalled ${LANG_FRENCH} "${PRODUCT} est déjà installé par son package Windows Installer (QuorvaneSaver-x64.msi ou QuorvaneSaver-x86.msi). Supprimez-le d'abord dans Ajout/Suppression de programmes, ou continuez à utiliser le package."
+LangString FolderRefused ${LANG_ENGLISH} "The folder may not hold &, ^ or %: $INSTDIR"
+LangString FolderRefused ${LANG_FRENCH} "Le dossier ne peut contenir ni &, ni ^, ni % : $INSTDIR"
+LangString CannotWrite ${LANG_ENGLISH} "Cannot write $SYSDIR\${SCR}."
+LangString CannotWrite ${LANG_FRENCH} "Impossible d'écrire $SYSDIR\${SCR}."
+LangString MakeItTheSaver ${LANG_ENGLISH} "Make ${PRODUCT} your screen saver?"
+LangString MakeItTheSaver ${LANG_FRENCH} "Faire de ${PRODUCT} votre écran de veille ?"
+LangString RemoveSettings ${LANG_ENGLISH} "Remove your ${PRODUCT} settings too?"
+LangString RemoveSettings ${LANG_FRENCH} "Supprimer aussi vos paramètres de ${PRODUCT} ?"
+
 Page directory
 Page instfiles
 UninstPage uninstConfirm
@@ -92,13 +111,13 @@ FunctionEnd
 Function .onInit
   System::Call 'msi::MsiEnumRelatedProductsW(w "${PACKAGE_UPGRADE_CODE}", i 0, i 0, w .r1) i .r0'
   ${If} $0 == 0
-    MessageBox MB_OK|MB_ICONSTOP "${PRODUCT} is already installed by its Windows Installer package (QuorvaneSaver-x64.msi or QuorvaneSaver-x86.msi). Remove it under Add or Remove Programs first, or keep using the package." /SD IDOK
+    MessageBox MB_OK|MB_ICONSTOP "$(PackageInstalled)" /SD IDOK
     Abort
   ${EndIf}
   Call FolderFitsTheCommand
   Pop $0
   ${If} $0 <> 1
-    MessageBox MB_OK|MB_ICONSTOP "The folder may not hold &, ^ or %: $INSTDIR" /SD IDOK
+    MessageBox MB_OK|MB_ICONSTOP "$(FolderRefused)" /SD IDOK
     Abort
   ${EndIf}
 FunctionEnd
@@ -118,7 +137,7 @@ Section "Install"
   ClearErrors
   !insertmacro PlaceSaver
   ${If} ${Errors}
-    MessageBox MB_OK|MB_ICONSTOP "Cannot write $SYSDIR\${SCR}." /SD IDOK
+    MessageBox MB_OK|MB_ICONSTOP "$(CannotWrite)" /SD IDOK
     Abort
   ${EndIf}
 
@@ -141,7 +160,7 @@ Section "Install"
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
   SetRegView lastused
 
-  MessageBox MB_YESNO|MB_ICONQUESTION "Make ${PRODUCT} your screen saver?" /SD IDYES IDNO done
+  MessageBox MB_YESNO|MB_ICONQUESTION "$(MakeItTheSaver)" /SD IDYES IDNO done
     ReadRegStr $0 HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE"
     ; A second install must not take this saver for the one to give back.
     ${If} $0 != "$SYSDIR\${SCR}"
@@ -175,7 +194,7 @@ Section "Uninstall"
   ${EndIf}
   DeleteRegKey HKCU "${SETUP_KEY}"
 
-  MessageBox MB_YESNO|MB_ICONQUESTION "Remove your ${PRODUCT} settings too?" /SD IDYES IDNO kept
+  MessageBox MB_YESNO|MB_ICONQUESTION "$(RemoveSettings)" /SD IDYES IDNO kept
     DeleteRegKey HKCU "${SETTINGS_KEY}"
     ; The maker's keys go only when nothing else is left in them.
     DeleteRegKey /ifempty HKCU "Software\Zentrix\ScreenSaver"

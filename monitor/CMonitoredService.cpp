@@ -28,18 +28,22 @@ bool ReadTimes(const ServiceApi &api, HANDLE process, TimesSample &times)
     return true;
 }
 
-// FALSE unless the times read are the process's own. Wine answers GetProcessTimes for any process with the caller's
-// own times; on Windows another process's times match ours only by a coincidence of clock ticks, and the list then
-// tells the same. Ours are read before and after, so a tick of our own in between cannot hide a match.
-bool ReadOthersTimes(const ServiceApi &api, HANDLE process, TimesSample &times)
+// FALSE unless the times read are the process's own; ours tells when they were this program's instead. Wine answers
+// GetProcessTimes for any process with the caller's own times; on Windows another process's times match ours only by
+// a coincidence of clock ticks, and the list then tells the same. Ours are read before and after, so a tick of our
+// own in between cannot hide a match.
+bool ReadOthersTimes(const ServiceApi &api, HANDLE process, TimesSample &times, bool &ours)
 {
     TimesSample before = {}, after = {};
     const bool ownBefore = ReadTimes(api, GetCurrentProcess(), before);
     if (!ReadTimes(api, process, times))
         return false;
     const bool ownAfter = ReadTimes(api, GetCurrentProcess(), after);
-    const auto ours = [&times](const TimesSample &own) { return own.kernel == times.kernel && own.user == times.user; };
-    return ownBefore && ownAfter && !ours(before) && !ours(after);
+    const auto match = [&times](const TimesSample &own) {
+        return own.kernel == times.kernel && own.user == times.user;
+    };
+    ours = ownBefore && ownAfter && (match(before) || match(after));
+    return ownBefore && ownAfter && !ours;
 }
 
 } // namespace
@@ -128,8 +132,7 @@ BOOL CMonitoredService::Refresh(BOOL restart, CProcessList *processes)
         return FALSE;
 
     SetStatusText(status.dwCurrentState);
-    // A remote process cannot be measured from here. Per-user and interactive services carry more
-    // type bits, so the shared-process bit is what tells a shared host.
+    // A remote process cannot be measured from here.
     if (SharesProcess(status.dwServiceType) || m_statusText == L"Stopped" || !m_local) {
         m_memory = 0;
         m_cpu = 0.0f;
@@ -150,6 +153,11 @@ BOOL CMonitoredService::MeasureProcess(DWORD processId, BOOL restart, CProcessLi
     // The process's own handle first; what it cannot tell (the right to open it refused, as a service's is to a user
     // without elevation), the system's process list tells, when it holds the process.
     const ServiceApi &api = CurrentServiceApi();
+    // A process whose handle told this program's times is not asked for them again while the list holds it with the
+    // same creation time: the list tells them, and under Wine that saves three calls a row at every refresh.
+    CProcessList::Entry entry = {};
+    const bool listTimes =
+        processId == m_ownTimesProcessId && processes.Find(processId, entry) && entry.created == m_ownTimesCreation;
     bool hasMemory = false, hasTimes = false;
     SIZE_T workingSet = 0;
     ULONGLONG cpuTime = 0, created = 0, now = 0;
@@ -160,14 +168,18 @@ BOOL CMonitoredService::MeasureProcess(DWORD processId, BOOL restart, CProcessLi
         hasMemory = api.getProcessMemoryInfo(process, &counters, sizeof(counters)) != FALSE;
         workingSet = counters.WorkingSetSize;
         TimesSample times = {};
-        hasTimes = hasMemory && ReadOthersTimes(api, process, times);
+        bool ours = false;
+        hasTimes = hasMemory && !listTimes && ReadOthersTimes(api, process, times, ours);
+        if (ours) {
+            m_ownTimesProcessId = processId;
+            m_ownTimesCreation = times.created;
+        }
         cpuTime = times.kernel + times.user;
         created = times.created;
-        now = api.monotonicTime();
+        now = hasTimes ? api.monotonicTime() : 0;
         api.closeHandle(process);
     }
-    CProcessList::Entry entry = {};
-    if ((!hasMemory || !hasTimes) && processes.Find(processId, entry)) {
+    if ((!hasMemory || !hasTimes) && (listTimes || processes.Find(processId, entry))) {
         workingSet = hasMemory ? workingSet : entry.workingSet;
         hasMemory = hasTimes = true;
         cpuTime = entry.cpuTime;
@@ -219,12 +231,12 @@ BOOL CMonitoredService::GetMemory(DWORD &memory) const
     return TRUE;
 }
 
-BOOL CMonitoredService::Render()
+BOOL CMonitoredService::Render(int dpi)
 {
     if (m_font != nullptr || m_bitmap != nullptr)
         ReleaseLine();
     // The stored height is for a 96-DPI screen: the line keeps its physical size on this one.
-    const LOGFONTW font = DpiScale::ScaleFont(m_settings.LogFont, DpiScale::Dpi(m_memDC));
+    const LOGFONTW font = DpiScale::ScaleFont(m_settings.LogFont, dpi > 0 ? dpi : DpiScale::Dpi(m_memDC));
     m_font = CreateFontIndirectW(&font);
     m_oldFont = SelectObject(m_memDC, m_font);
     m_cpu = static_cast<float>(ServiceLine::ClampedCpu(m_cpu));

@@ -30,8 +30,9 @@ public:
     BOOL GetCpu(float &cpu) const;
     BOOL GetMemory(DWORD &memory) const;
 
-    // Formats, measures and draws the line into its one-bit bitmap (text bits set).
-    BOOL Render();
+    // Formats, measures and draws the line into its one-bit bitmap (text bits set), for a screen of dpi (0: the
+    // screen's as this process sees it now).
+    BOOL Render(int dpi = 0);
     // Gives back the line's font and bitmap, restoring what they displaced in m_memDC.
     BOOL ReleaseLine();
     // Picks the side the line comes from and its starting x, wholly outside the window.
@@ -65,12 +66,20 @@ public:
 private:
     // Measures the process once the state allows it; the state text is already set.
     BOOL MeasureProcess(DWORD processId, BOOL restart, CProcessList &processes);
-    // A process shares its measure with every service it hosts, so none of them shows it as its own.
-    static bool SharesProcess(DWORD serviceType) { return (serviceType & SERVICE_WIN32_SHARE_PROCESS) != 0; }
+    // A process shares its measure with every service it hosts, so none of them shows it as its own. Per-user and
+    // interactive services carry more bits; a shared service Windows runs in a host of its own reports both process
+    // bits, and is measured.
+    static bool SharesProcess(DWORD serviceType)
+    {
+        return (serviceType & SERVICE_WIN32) == SERVICE_WIN32_SHARE_PROCESS;
+    }
 
     // Until a sample exists any measurement restarts, so no share is taken against nothing.
     BOOL m_hasCpuSample = FALSE;
     // The process the last sample came from: its id and its creation time.
     DWORD m_sampledProcessId = 0;
     ULONGLONG m_sampledCreation = 0;
+    // The last process whose handle told this program's own times, by id and creation time.
+    DWORD m_ownTimesProcessId = 0;
+    ULONGLONG m_ownTimesCreation = 0;
 };

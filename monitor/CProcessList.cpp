@@ -13,7 +13,9 @@ constexpr ULONG kFirstSize = 256 * 1024;
 constexpr ULONGLONG kLargestSize = 64 * 1024 * 1024;
 
 // MinGW-w64's <winternl.h> declares the record with the layout Windows gives a 64-bit and a 32-bit (or, translated
-// by WOW64, a 32-bit on 64-bit) process; Windows has only appended to it since NT 4, as every task manager reads it.
+// by WOW64, a 32-bit on 64-bit) process. Windows has changed the record since NT 4 (bytes 8 to 31, once reserved,
+// were given meaning; I/O counters came with Windows 2000), but never moved the fields read here, which every task
+// manager reads too.
 constexpr bool kWide = sizeof(void *) == 8;
 static_assert(offsetof(SYSTEM_PROCESS_INFORMATION, CreateTime) == 32, "creation, user and kernel time follow");
 static_assert(offsetof(SYSTEM_PROCESS_INFORMATION, KernelTime) == 48, "kernel time");

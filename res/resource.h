@@ -6,6 +6,8 @@
 #define IDS_SERVER 103
 #define IDS_SERVICE 104
 #define IDS_PROPERTIES 106
+// The Setup sheet's caption
+#define IDS_SETUP 107
 
 // Menus
 #define IDR_LINK_MENU 103

@@ -3,6 +3,8 @@ set -euo pipefail
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 BUILD="$ROOT/build"
+# The test run's Wine prefixes: the booted template and its copies.
+TEST_RUN="$BUILD/test-run"
 
 PACKAGES=(
   cmake make python3
@@ -11,14 +13,19 @@ PACKAGES=(
   wine wine64 wine32:i386 xvfb x11-utils imagemagick
   googletest fonts-liberation locales nsis wixl msitools procps osslsigncode openssl
 )
+# osslsigncode comes from Debian 12's own archive (2.5), which a fresh machine and CI reach; a machine that has
+# the backports' 2.9 keeps it. The release checks verify offline with either.
 
 # Installs only what is missing, so a second run costs a dpkg query; then readies Wine.
 ensure_packages() {
   install_packages "${PACKAGES[@]}"
-  # Wine takes a program's interface language from its Unix locale; the French checks need one.
-  local sudo=""
+  # Wine takes a program's interface language from its Unix locale; the French checks need France's and a
+  # regional one.
+  local sudo="" locale
   [ "$(id -u)" -ne 0 ] && sudo=sudo
-  locale -a 2>/dev/null | grep -qx 'fr_FR.utf8' || $sudo localedef -i fr_FR -c -f UTF-8 fr_FR.UTF-8
+  for locale in fr_FR fr_CA; do
+    locale -a 2>/dev/null | grep -qx "$locale.utf8" || $sudo localedef -i "$locale" -c -f UTF-8 "$locale.UTF-8"
+  done
   use_wine64
 }
 
@@ -121,9 +128,15 @@ qemu_locked() {
   return "$status"
 }
 
+# Fields of a process's stat line (cut's list), counted after its command name, which may hold spaces and ')'; 1 is
+# its state. Nothing when the process is gone.
+proc_stat() {
+  sed 's/^.*) //' "/proc/$1/stat" 2>/dev/null | cut -d' ' -f"$2"
+}
+
 # A process's start time tells it from a later one given the same number.
 process_start() {
-  sed 's/^.*) //' "/proc/$1/stat" 2>/dev/null | cut -d' ' -f20
+  proc_stat "$1" 20
 }
 
 # The registered entry's interpreter and flags, as the kernel shows them; nothing when there is none.
@@ -261,6 +274,15 @@ init_prefix() {
   wineserver -w
 }
 
+# Xvfb runs no window manager, and Wine waits 2 s for one at each hide of a window it leaves to one: the programs
+# named (without .exe) keep their windows to Wine in the prefix, written before anything runs there.
+keep_windows_to_wine() {
+  local program
+  for program in "$@"; do
+    printf '\n[Software\\\\Wine\\\\AppDefaults\\\\%s.exe\\\\X11 Driver]\n"Managed"="N"\n' "$program"
+  done >>"$WINEPREFIX/user.reg"
+}
+
 # A prefix copied from one booted before (and no longer running): seconds, where a boot whose 32-bit half
 # runs under an emulator takes minutes. A prefix holds no path of its own folder.
 copy_prefix() {
@@ -303,10 +325,11 @@ run_cases() {
 
 # True when the screen shows, with "intro", something but black in the middle (where the intro is) and only black
 # beside it, as the saver's black window with its intro does; with "sides", anything but black beside the
-# middle, where only a line can be. The middle is 290 pixels wide, room for the 281-pixel intro of a 96-DPI screen
-# (INTRO_WIDTH for another).
+# middle, where only a line can be. The middle is the built intro picture's width and a margin: the 96-DPI
+# picture's, or the one for twice that with INTRO_PICTURE=intro-2x.
 on_screen() {
-  local file width side middle sides=0 found=1 intro=${INTRO_WIDTH:-290}
+  local file width side middle sides=0 found=1 intro
+  intro=$(($(identify -format '%w' "$BUILD/res/art/${INTRO_PICTURE:-intro}.bmp") + 10))
   file=$(mktemp --suffix=.png)
   if import -display "$DISPLAY" -window root "$file" 2>/dev/null; then
     width=$(identify -format '%w' "$file")
@@ -352,7 +375,7 @@ MISSED=0
 
 # An ended child stays a zombie, which signals still reach, until the script waits for it.
 saver_gone() {
-  case "$(sed 's/^.*) //' "/proc/$SAVER_PID/stat" 2>/dev/null | cut -d' ' -f1)" in
+  case "$(proc_stat "$SAVER_PID" 1)" in
     '' | Z) return 0 ;;
   esac
   return 1

@@ -1,5 +1,6 @@
 #include "settings/CSaverSettings.h"
 
+#include "framework/DpiScale.h"
 #include "res/resource.h"
 #include "settings/CRegistryKey.h"
 #include "settings/RegistryFormat.h"
@@ -45,6 +46,13 @@ void CSaverSettings::SetDefaultFont(LOGFONTW& font)
     font.lfPitchAndFamily = VARIABLE_PITCH | FF_SWISS;
 }
 
+bool CSaverSettings::IsDrawableFont(const LOGFONTW& font, int dpi)
+{
+    // Compared without negation: a stored LONG_MIN has no positive counterpart, and scaling holds it within int.
+    const LONG height = DpiScale::Scale(font.lfHeight, dpi), width = DpiScale::Scale(font.lfWidth, dpi);
+    return height >= -kMaxFontPixels && height <= kMaxFontPixels && width >= -kMaxFontPixels && width <= kMaxFontPixels;
+}
+
 BOOL CSaverSettings::Load()
 {
     CRegistryKey key;
@@ -66,8 +74,9 @@ BOOL CSaverSettings::Load()
         const BOOL fontRead = key.ReadBinary(L"LogFont", font, sizeof(font));
         if (fontRead)
             RegistryFormat::DecodeLogFont(font, sizeof(font), LogFont);
-        // A font no screen can show would stall the drawing of every line: it counts as missing.
-        if (!fontRead || !RegistryFormat::IsDrawableFont(LogFont))
+        // A font no screen can show, drawn at this screen's DPI, would stall the drawing of every line: it counts as
+        // missing.
+        if (!fontRead || !IsDrawableFont(LogFont, DpiScale::Dpi()))
             SetDefaultFont(LogFont);
 
         key.ReadStringList(L"SavedServices", SavedServices);

@@ -24,6 +24,11 @@ public:
     // HKEY_CURRENT_USER sub-key that readers and writers open.
     static CString KeyPath();
     static void SetDefaultFont(LOGFONTW& font);
+    // Lines are drawn into one-bit bitmaps the size of their text: a font drawn taller or wider than this fits
+    // no screen, and a single line of it takes seconds and hundreds of megabytes to draw.
+    static constexpr LONG kMaxFontPixels = 4096;
+    // Whether the font, stored in pixels at 96 DPI, stays within that limit as drawn on a screen of dpi.
+    static bool IsDrawableFont(const LOGFONTW& font, int dpi);
 
     CString ServerName;
     COLORREF RunningColor;

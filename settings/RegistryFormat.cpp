@@ -65,11 +65,4 @@ void DecodeLogFont(const BYTE* data, size_t size, LOGFONTW& font)
     font.lfFaceName[LF_FACESIZE - 1] = L'\0';
 }
 
-bool IsDrawableFont(const LOGFONTW& font)
-{
-    // Compared without negation: a stored LONG_MIN has no positive counterpart.
-    return font.lfHeight >= -kMaxFontPixels && font.lfHeight <= kMaxFontPixels && font.lfWidth >= -kMaxFontPixels &&
-           font.lfWidth <= kMaxFontPixels;
-}
-
 }

@@ -28,9 +28,4 @@ void EncodeLogFont(const LOGFONTW& font, BYTE (&bytes)[kLogFontBytes]);
 // A shorter value fills the start and leaves the rest zero; the face name always ends in NUL.
 void DecodeLogFont(const BYTE* data, size_t size, LOGFONTW& font);
 
-// Lines are drawn into one-bit bitmaps the size of their text: a font taller or wider than this fits
-// no screen, and a single line of it takes seconds and hundreds of megabytes to draw.
-constexpr LONG kMaxFontPixels = 4096;
-bool IsDrawableFont(const LOGFONTW& font);
-
 }

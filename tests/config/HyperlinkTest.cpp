@@ -11,7 +11,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <fstream>
 #include <iterator>
 
@@ -178,15 +177,16 @@ TEST_F(Hyperlink, TheMenuOpensBesideTheLinkWithTheArrowShowsPropertiesAndCopiesT
     CloseClipboard();
 }
 
-// link_fr_tests runs this case with LANG=fr_FR.UTF-8, from which Wine takes the user interface language.
+// link_fr_tests and the scaled screen runs run this case with LANG=fr_FR.UTF-8, from which Wine takes the user
+// interface language.
 TEST_F(Hyperlink, InFrenchThePlatformPicksTheFrenchMenuAndPage)
 {
-    if (std::string(std::getenv("LANG") != nullptr ? std::getenv("LANG") : "").compare(0, 2, "fr") != 0)
+    if (!SetupSession::InFrench())
         GTEST_SKIP() << "link_fr_tests runs it";
     ASSERT_NE(OpenMenu(), nullptr);
     // "&Propri\u00E9t\u00E9s...": P is only a key of the French menu.
     UiDriver::PressKey('P');
-    HWND sheet = m_setup.WaitForOtherWindow(L"#32770", nullptr, 10000);
+    HWND sheet = m_setup.WaitForOtherWindow(L"#32770", L"Propri\u00E9t\u00E9s", 10000);
     ASSERT_NE(sheet, nullptr);
     HWND page = PropSheet_GetCurrentPageHwnd(sheet);
     EXPECT_EQ(UiDriver::WindowText(GetDlgItem(page, IDC_LINK_ADDRESS_LABEL)), L"Adresse (URL):");

@@ -5,6 +5,7 @@
 #include "tests/driver/TestRegistry.h"
 #include "tests/driver/UiDriver.h"
 
+#include <colordlg.h>
 #include <dlgs.h>
 #include <gtest/gtest.h>
 
@@ -91,26 +92,35 @@ TEST_F(SetupSheet, SwatchesShowStoredAndChosenColoursAndAChosenFontRefillsTheCou
     EXPECT_EQ(Choices(), 0);
     for (int i = 0; i < 4; ++i)
         EXPECT_EQ(SwatchColor(swatches[i], colours[i]), colours[i]) << i;
-    ASSERT_TRUE(m_setup.EndDialog(m_setup.OpenDialog(IDC_COLORS, L"Color"), IDCANCEL));
+    // The colour dialog opens on the checked state's colour, in its red, green and blue boxes.
+    const auto opensOn = [](HWND colour) {
+        return RGB(GetDlgItemInt(colour, COLOR_RED, nullptr, FALSE), GetDlgItemInt(colour, COLOR_GREEN, nullptr, FALSE),
+                   GetDlgItemInt(colour, COLOR_BLUE, nullptr, FALSE));
+    };
+    HWND dialog = m_setup.OpenDialog(IDC_COLORS, L"Color");
+    EXPECT_EQ(opensOn(dialog), colours[0]);
+    ASSERT_TRUE(m_setup.EndDialog(dialog, IDCANCEL));
     EXPECT_FALSE(m_setup.ApplyEnabled()) << "a cancelled colour dialog changed the page";
-    HWND dialog = m_setup.OpenDialog(IDC_FONT, L"Font");
+    dialog = m_setup.OpenDialog(IDC_FONT, L"Font");
     ASSERT_NE(dialog, nullptr);
     // Arial is only a substitute here: the dialog lists the face by its own name.
     ASSERT_NE(SendDlgItemMessageW(dialog, cmb1, CB_SELECTSTRING, WPARAM(-1), LPARAM(L"Liberation Sans")), CB_ERR);
     SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(cmb1, CBN_SELCHANGE), LPARAM(GetDlgItem(dialog, cmb1)));
     // The typed size counts once no listed size is selected.
     SendDlgItemMessageW(dialog, cmb3, CB_SETCURSEL, WPARAM(-1), 0);
-    SetDlgItemTextW(dialog, cmb3, L"72");
+    SetDlgItemTextW(dialog, cmb3, L"74");
     ASSERT_TRUE(m_setup.EndDialog(dialog, IDOK));
-    // 72-point Arial is 110 pixels high: five rows fit a 768-pixel screen, more than the saved pairs. The screen-size
-    // runs at 150 % and 200 % give screen, font and gaps 1.5 and 2 times the pixels, and store the same 96 pixels.
+    // Opened again and left as it is, the font keeps its size: 3k + 2 points once grew by one at 150 %.
+    ASSERT_TRUE(m_setup.EndDialog(m_setup.OpenDialog(IDC_FONT, L"Font"), IDOK));
+    // 74-point Arial is 111 pixels high: five rows fit a 768-pixel screen, more than the saved pairs. The screen-size
+    // runs at 150 % and 200 % give screen, font and gaps 1.5 and 2 times the pixels, and store the same 99 pixels.
     EXPECT_TRUE(UiDriver::WaitFor([this] { return Choices() == 5; }, 5000));
     EXPECT_EQ(Selection(), 4);
     EXPECT_TRUE(m_setup.ApplyEnabled());
     SendDlgItemMessageW(m_display, IDC_PAUSED_RADIO, BM_CLICK, 0, 0);
     dialog = m_setup.OpenDialog(IDC_COLORS, L"Color");
-    // The dialog's red, green and blue boxes.
-    for (const auto& [box, value] : {std::make_pair(706, L"0"), std::make_pair(707, L"0"), std::make_pair(708, L"255")})
+    EXPECT_EQ(opensOn(dialog), colours[2]);
+    for (const auto& [box, value] : {std::pair{COLOR_RED, L"0"}, {COLOR_GREEN, L"0"}, {COLOR_BLUE, L"255"}})
         SetDlgItemTextW(dialog, box, value);
     ASSERT_TRUE(m_setup.EndDialog(dialog, IDOK));
     EXPECT_EQ(SwatchColor(IDC_PAUSED_SWATCH, 0x00FF0000), 0x00FF0000u);
@@ -118,7 +128,7 @@ TEST_F(SetupSheet, SwatchesShowStoredAndChosenColoursAndAChosenFontRefillsTheCou
     EXPECT_TRUE(m_setup.Close(IDOK));
     EXPECT_EQ(GetDword(L"ServicesCount"), 0u);
     ASSERT_EQ(Get(L"LogFont").bytes.size(), 92u);
-    EXPECT_EQ(reinterpret_cast<const LOGFONTW*>(Get(L"LogFont").bytes.data())->lfHeight, -96);
+    EXPECT_EQ(reinterpret_cast<const LOGFONTW*>(Get(L"LogFont").bytes.data())->lfHeight, -99);
     EXPECT_EQ(GetDword(L"PausedColor"), 0x00FF0000u);
     EXPECT_EQ(GetDword(L"RunningColor"), colours[0]);
 }
@@ -126,16 +136,35 @@ TEST_F(SetupSheet, SwatchesShowStoredAndChosenColoursAndAChosenFontRefillsTheCou
 TEST_F(SetupSheet, PagesAreSavedAsPicturesAndNoTextIsClipped)
 {
     ASSERT_TRUE(Open());
-    const std::pair<int, const wchar_t*> pages[] = {
-        {IDD_DISPLAY_PAGE, L"Display"}, {IDD_ABOUT_PAGE, L"About"}, {IDD_SERVICES_PAGE, L"Services"}};
-    for (const auto& [page, name] : pages) {
+    // Each page's caption and a label, and a label of the add dialog, in English and in French.
+    const int french = SetupSession::InFrench();
+    const std::wstring language = french ? L"-fr" : L"";
+    const struct {
+        int page;
+        const wchar_t* name;
+        const wchar_t* texts[2][2];
+    } pages[] = {
+        {IDD_DISPLAY_PAGE, L"Display", {{L"Display", L"&Font..."}, {L"Affichage", L"&Police..."}}},
+        {IDD_ABOUT_PAGE, L"About", {{L"About", L"by Zentrix Software"}, {L"\u00C0 propos", L"par Zentrix Software"}}},
+        {IDD_SERVICES_PAGE, L"Services", {{L"Services", L"&Remove"}, {L"Services", L"&Supprimer"}}}};
+    for (const auto& [page, name, texts] : pages) {
         ASSERT_NE(m_setup.ShowPage(page), nullptr);
-        SetupSession::CheckLayout(m_setup.Page(), std::wstring(L"setup-") + name);
+        EXPECT_EQ(UiDriver::WindowText(m_setup.Page()), texts[french][0]);
+        EXPECT_NE(FindWindowExW(m_setup.Page(), nullptr, nullptr, texts[french][1]), nullptr) << name;
+        SetupSession::CheckLayout(m_setup.Page(), std::wstring(L"setup-") + name + language);
     }
-    SetupSession::CheckLayout(m_setup.Sheet(), L"setup-sheet");
+    // The Services list's columns, 75 and 350 pixels at 96 DPI, keep their physical width at any scale.
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    for (const auto& [column, width] : {std::pair{0, 75}, {1, 350}})
+        EXPECT_EQ(ListView_GetColumnWidth(GetDlgItem(m_setup.Page(), IDC_SERVICE_LIST), column), MulDiv(width, dpi, 96));
+    SetupSession::CheckLayout(m_setup.Sheet(), L"setup-sheet" + language);
     HWND dialog = m_setup.OpenDialog(IDC_ADD, L"Services");
     ASSERT_NE(dialog, nullptr);
-    SetupSession::CheckLayout(dialog, L"add-services");
+    EXPECT_EQ(UiDriver::WindowText(GetDlgItem(dialog, IDC_SELECT_RUNNING)),
+              french ? L"&D\u00E9marr\u00E9s" : L"&Running");
+    SetupSession::CheckLayout(dialog, L"add-services" + language);
 }
 
 TEST_F(SetupSheet, AKeyThatRefusesWritesStillAppliesAndClosesAndStaysTheKeyItWas)

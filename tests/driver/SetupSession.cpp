@@ -13,7 +13,7 @@ bool SetupSession::Open()
     End();
     m_app.Enable3dControls();
     m_thread = CreateThread(nullptr, 0, RunSheet, this, 0, &m_threadId);
-    m_sheet = m_thread != nullptr ? WaitForOtherWindow(L"#32770", L"Setup") : nullptr;
+    m_sheet = m_thread != nullptr ? WaitForOtherWindow(L"#32770", InFrench() ? L"Param\u00E8tres" : L"Setup") : nullptr;
     return m_sheet != nullptr && Page() != nullptr;
 }
 

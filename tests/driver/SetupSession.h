@@ -22,8 +22,10 @@ public:
     SetupSession(const SetupSession&) = delete;
     SetupSession& operator=(const SetupSession&) = delete;
 
-    // Runs the sheet and waits for it; false when it did not appear.
+    // Runs the sheet and waits for it, by its caption in the user's language; false when it did not appear.
     bool Open();
+    // Wine takes the user interface language from the Unix locale the program started in.
+    static bool InFrench() { return PRIMARYLANGID(GetUserDefaultUILanguage()) == LANG_FRENCH; }
     HWND Sheet() const { return m_sheet; }
     HWND Page() const { return PropSheet_GetCurrentPageHwnd(m_sheet); }
     // Brings the page made from this dialog template to the front and returns the page in front.

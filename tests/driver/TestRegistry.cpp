@@ -61,10 +61,10 @@ std::vector<BYTE> ListBytes(const std::vector<std::wstring>& entries)
     return Units(characters + L'\0');
 }
 
-void SaveLists(const std::vector<std::wstring>& servers, const std::vector<std::wstring>& services)
+bool SaveLists(const std::vector<std::wstring>& servers, const std::vector<std::wstring>& services)
 {
-    Set(L"SavedServers", REG_MULTI_SZ, ListBytes(servers));
-    Set(L"SavedServices", REG_MULTI_SZ, ListBytes(services));
+    return Set(L"SavedServers", REG_MULTI_SZ, ListBytes(servers)) &&
+           Set(L"SavedServices", REG_MULTI_SZ, ListBytes(services));
 }
 
 Value Get(LPCWSTR name, LPCWSTR key, HKEY root)

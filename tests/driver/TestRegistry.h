@@ -38,7 +38,7 @@ bool SetDword(LPCWSTR name, DWORD value);
 std::vector<BYTE> Units(const std::wstring& units, size_t stray = 0);
 // A stored list's exact bytes: each entry and its NUL, then the closing NUL.
 std::vector<BYTE> ListBytes(const std::vector<std::wstring>& entries);
-void SaveLists(const std::vector<std::wstring>& servers, const std::vector<std::wstring>& services);
+bool SaveLists(const std::vector<std::wstring>& servers, const std::vector<std::wstring>& services);
 
 // The value by its name exactly as stored.
 Value Get(LPCWSTR name, LPCWSTR key = kSettingsKey, HKEY root = HKEY_CURRENT_USER);

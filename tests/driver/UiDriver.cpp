@@ -97,7 +97,19 @@ bool WaitPumping(const std::function<bool()>& done, DWORD timeoutMs, UINT held, 
 {
     bool came = false;
     bool& seen = heldCame != nullptr ? *heldCame : came;
-    return WaitFor([&] { return (seen |= PumpMessages(held)), done(); }, timeoutMs, 10);
+    for (const DWORD start = GetTickCount();;) {
+        seen |= PumpMessages(held);
+        if (done())
+            return true;
+        if (GetTickCount() - start >= timeoutMs)
+            return false;
+        // done() may read the screen, which takes time: asked every 50 ms, while each message in between is handed
+        // over as it comes, a timer's too, so that a window here keeps its own pace.
+        for (DWORD pause = GetTickCount(), spent = 0; spent < 50; spent = GetTickCount() - pause) {
+            MsgWaitForMultipleObjectsEx(0, nullptr, 50 - spent, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+            seen |= PumpMessages(held);
+        }
+    }
 }
 
 std::vector<COLORREF> CaptureScreen(const RECT& area)
@@ -127,35 +139,37 @@ std::vector<COLORREF> CaptureScreen(const RECT& area)
     return pixels;
 }
 
-const std::vector<COLORREF>& Intro()
+const Picture& Intro()
 {
-    static const std::vector<COLORREF> pixels = [] {
+    static const Picture picture = [] {
         HDC memory = CreateCompatibleDC(nullptr);
-        HGDIOBJ old = SelectObject(memory, LoadBitmapW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_INTRO)));
-        std::vector<COLORREF> read;
-        for (int y = 0; y < kIntroHeight; ++y)
-            for (int x = 0; x < kIntroWidth; ++x)
-                read.push_back(GetPixel(memory, x, y));
+        const HGDIOBJ bitmap = LoadBitmapW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_INTRO));
+        BITMAP info = {};
+        GetObjectW(bitmap, sizeof(info), &info);
+        HGDIOBJ old = SelectObject(memory, bitmap);
+        Picture read = {{info.bmWidth, info.bmHeight}, {}};
+        for (int y = 0; y < info.bmHeight; ++y)
+            for (int x = 0; x < info.bmWidth; ++x)
+                read.pixels.push_back(GetPixel(memory, x, y));
         DeleteObject(SelectObject(memory, old));
         DeleteDC(memory);
         return read;
     }();
-    return pixels;
+    return picture;
 }
 
-POINT IntroAt()
+POINT IntroAt(int width, int height)
 {
-    const int width = GetSystemMetrics(SM_CXSCREEN);
-    return width == 640 ? POINT{180, 58} : width == 3840 ? POINT{1780, 898} : POINT{372, 202};
+    return POINT{width / 2 - Intro().size.cx / 2, height / 2 - Intro().size.cy / 2};
 }
 
 int IntroDifference(POINT origin)
 {
     const std::vector<COLORREF> shown =
-        CaptureScreen(RECT{origin.x, origin.y, origin.x + kIntroWidth, origin.y + kIntroHeight});
+        CaptureScreen(RECT{origin.x, origin.y, origin.x + Intro().size.cx, origin.y + Intro().size.cy});
     int differing = 0;
     for (size_t i = 0; i < shown.size(); ++i)
-        differing += shown[i] != Intro()[i];
+        differing += shown[i] != Intro().pixels[i];
     return differing;
 }
 

@@ -32,12 +32,15 @@ bool WaitPumping(const std::function<bool()>& done, DWORD timeoutMs, UINT held =
 
 // The screen's pixels in the rectangle, row by row, as COLORREF values.
 std::vector<COLORREF> CaptureScreen(const RECT& area);
-// The intro picture as the program's resources hold it (every test program links the same ones), row by row, and
-// its top-left on the screens the suite runs on: the middle, each half rounded down (the two-monitor run's wide
-// screen holds the usual 1024x768 primary).
-constexpr int kIntroWidth = 281, kIntroHeight = 364;
-const std::vector<COLORREF>& Intro();
-POINT IntroAt();
+// The intro picture as the program's resources hold it (every test program links the same ones): its size and its
+// pixels row by row; and its top-left on a screen of the size given, the primary one unless told: the middle, each
+// half rounded down.
+struct Picture {
+    SIZE size;
+    std::vector<COLORREF> pixels;
+};
+const Picture& Intro();
+POINT IntroAt(int width = GetSystemMetrics(SM_CXSCREEN), int height = GetSystemMetrics(SM_CYSCREEN));
 // How many of the intro's pixels differ from the screen with its top-left corner at origin.
 int IntroDifference(POINT origin = IntroAt());
 

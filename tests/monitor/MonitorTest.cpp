@@ -145,7 +145,7 @@ constexpr ULONGLONG kSecond = 10000000;
 // What the scripted platform reports at one refresh, and what the line holds after it. The working set is
 // processId * 1000 + 999 bytes, so the memory shown is the process id (twice it when read from the system's process
 // list, which holds every process but 777); cpuTime is the process's kernel and user time together in 100-ns units,
-// so a share of 1 % over a second is 100000.
+// so a share of 1 % over a second is 100000. Process 555's handle tells this program's own times, as Wine's does.
 struct Step {
     DWORD state, processId;
     ULONGLONG cpuTime;
@@ -159,6 +159,8 @@ struct Step {
     BOOL restart = FALSE;
     ULONGLONG elapsed = kSecond;
     ULONGLONG created = 0;
+    // Records in the system's list, the step's process last: 2000 are 512,000 bytes, twice the first buffer.
+    size_t records = 2000;
 };
 
 // A local service whose status, process, counters and clock the test dictates.
@@ -177,9 +179,10 @@ protected:
             counters.WorkingSetSize = m_step.processId * SIZE_T{1000} + 999;
             return TRUE;
         };
-        // Both times count: a quarter of it is user time.
+        // Both times count: a quarter of it is user time, in the list too.
         m_seam.getProcessTimes = [this](FILETIME &creation, FILETIME &kernel, FILETIME &user) {
-            const ULONGLONG userTime = m_step.cpuTime / 4, kernelTime = m_step.cpuTime - userTime;
+            const ULONGLONG cpuTime = m_step.processId != 555 ? m_step.cpuTime : 0;
+            const ULONGLONG userTime = cpuTime / 4, kernelTime = cpuTime - userTime;
             creation = {static_cast<DWORD>(m_step.created), static_cast<DWORD>(m_step.created >> 32)};
             kernel = {static_cast<DWORD>(kernelTime), static_cast<DWORD>(kernelTime >> 32)};
             user = {static_cast<DWORD>(userTime), static_cast<DWORD>(userTime >> 32)};
@@ -187,11 +190,12 @@ protected:
         };
         // The step's process comes last, after as many records as a busy system lists.
         m_seam.processList = [this] {
-            std::vector<SYSTEM_PROCESS_INFORMATION> records(2000);
+            std::vector<SYSTEM_PROCESS_INFORMATION> records(m_step.records);
             records.back().UniqueProcessId = ULongToHandle(m_step.processId != 777 ? m_step.processId : 0);
             records.back().VirtualMemoryCounters.WorkingSetSize = m_step.processId * SIZE_T{2000} + 999;
             records.back().CreateTime.QuadPart = static_cast<LONGLONG>(m_step.created);
-            records.back().UserTime.QuadPart = static_cast<LONGLONG>(m_step.cpuTime);
+            records.back().UserTime.QuadPart = static_cast<LONGLONG>(m_step.cpuTime / 4);
+            records.back().KernelTime.QuadPart = static_cast<LONGLONG>(m_step.cpuTime - m_step.cpuTime / 4);
             return records;
         };
         m_seam.clock = [this] { return m_clock; };
@@ -212,8 +216,8 @@ protected:
                 SCOPED_TRACE(testing::Message() << "scenario " << scenario << ", step " << i);
                 m_step = steps[i];
                 m_clock += m_step.elapsed;
-                const bool failed =
-                    m_step.fails == Call::QueryServiceStatusEx || (m_step.fails && m_step.processId == 777);
+                const bool failed = m_step.fails == Call::QueryServiceStatusEx ||
+                                    (m_step.fails && (m_step.processId == 777 || m_step.records > 262144));
                 EXPECT_EQ(service.Refresh(i == 0 || m_step.restart) != FALSE, !failed);
                 EXPECT_EQ(std::wstring(service.m_statusText), m_step.text);
                 EXPECT_EQ(service.m_memory, m_step.memory);
@@ -267,17 +271,28 @@ TEST_F(ScriptedService, StepsGiveTheirTextsMemoryAndShare)
          {kRunning, 4343, 1300000, L"Running", 4343, 10, {}, TRUE},
          {kRunning, 4343, 200000, L"Running", 4343, 0, {}, TRUE, FALSE, kSecond, 1}},
         // Refused its process, or its counters, a line takes them from the list, found by id; another creation time
-        // starts the share afresh there too. The state comes before the process; where neither source tells, the
-        // figures stay, though unreadable times still let the new working set through.
+        // starts the share afresh there too. The list is read up to 64 MB (262144 records): longer than the second
+        // buffer, and at the limit, but not beyond. The state comes before the process; where neither source tells,
+        // the figures stay, though unreadable times still let the new working set through.
         {{kRunning, 1234, 1000000, L"Running", 2468, 0, Call::OpenProcess},
          {kRunning, 1234, 1500000, L"Running", 2468, 5, Call::OpenProcess},
          {kRunning, 1234, 2500000, L"Running", 1234, 10, Call::GetProcessTimes},
          {kRunning, 1234, 4500000, L"Running", 2468, 0, Call::OpenProcess, FALSE, FALSE, kSecond, 7},
          {kRunning, 1234, 5500000, L"Running", 2468, 10, Call::GetProcessMemoryInfo, FALSE, FALSE, kSecond, 7},
+         {kRunning, 1234, 6000000, L"Running", 2468, 5, Call::OpenProcess, FALSE, FALSE, kSecond, 7, 4500},
+         {kRunning, 1234, 7000000, L"Running", 2468, 10, Call::OpenProcess, FALSE, FALSE, kSecond, 7, 262144},
+         {kRunning, 1234, 9000000, L"Running", 2468, 10, Call::OpenProcess, FALSE, FALSE, kSecond, 7, 262145},
          {SERVICE_PAUSED, 777, 9000000, L"Paused", 2468, 10, Call::OpenProcess},
          {SERVICE_PAUSED, 777, 9000000, L"Paused", 2468, 10, Call::GetProcessMemoryInfo},
          {SERVICE_PAUSED, 777, 9000000, L"Paused", 777, 10, Call::GetProcessTimes},
          {SERVICE_STOPPED, 0, 0, L"Paused", 777, 10, Call::QueryServiceStatusEx}},
+        // A handle telling this program's times leaves the share to the list, the working set not, for one process
+        // and the next.
+        {{kRunning, 555, 1000000, L"Running", 555, 0},
+         {kRunning, 555, 1500000, L"Running", 555, 5},
+         {kRunning, 555, 2500000, L"Running", 555, 10},
+         {kRunning, 555, 2600000, L"Running", 555, 0, {}, FALSE, FALSE, kSecond, 7},
+         {kRunning, 555, 3600000, L"Running", 555, 10, {}, FALSE, FALSE, kSecond, 7}},
         // A pending service's process is measured; continue and pause pending share the text of unknown codes.
         {{SERVICE_STOP_PENDING, 1234, 0, L"Stopping", 1234, 0},
          {SERVICE_PAUSE_PENDING, 1234, 0, L"Unknown", 1234, 0},
@@ -289,14 +304,15 @@ TEST_F(ScriptedService, StepsGiveTheirTextsMemoryAndShare)
 
 TEST_F(ScriptedService, SharedProcessesAndRemoteServersAreLeftUnmeasured)
 {
-    // Own process, interactive, per-user and per-user instance; then shared, and the same with those bits.
+    // Own process, interactive, per-user and per-user instance; a shared service alone in its host, as Windows 10 runs
+    // it, reports both process bits, also per-user; then shared, and the same with those bits.
     const struct {
         DWORD type;
         BOOL local;
         bool measured;
-    } rows[] = {{0x10, TRUE, true},  {0x110, TRUE, true},  {0x50, TRUE, true},
-                {0xD0, TRUE, true},  {0x20, TRUE, false},  {0x60, TRUE, false},
-                {0xE0, TRUE, false}, {0x120, TRUE, false}, {0x10, FALSE, false}};
+    } rows[] = {{0x10, TRUE, true},  {0x110, TRUE, true}, {0x50, TRUE, true},   {0xD0, TRUE, true},
+                {0x30, TRUE, true},  {0x70, TRUE, true},  {0xF0, TRUE, true},   {0x20, TRUE, false},
+                {0x60, TRUE, false}, {0xE0, TRUE, false}, {0x120, TRUE, false}, {0x10, FALSE, false}};
     for (const auto &row : rows) {
         SCOPED_TRACE(testing::Message() << std::hex << row.type << " local " << row.local);
         m_type = row.type;

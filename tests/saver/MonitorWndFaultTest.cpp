@@ -64,7 +64,7 @@ public:
     }
     const std::vector<CMonitoredService *> &Displayed() const { return m_displayed; }
 
-    int picksSampled = 0, listsTwice = 0, listsShared = 0;
+    int picksSampled = 0, listsTwice = 0, roundsShared = 0;
     // The tick count at each frame.
     std::vector<DWORD> frames;
 
@@ -82,9 +82,11 @@ protected:
             m_rowRefreshes = (frames.size() - 1) % 100 == 0 ? m_displayed.size() : 0;
         }
         // Under Wine every measured row reads the system's process list (a process's handle tells only the caller's
-        // own times), yet a frame, or the first fill of the rows before the first timer, asks for it once at most.
+        // own times), yet a frame, or the first fill of the rows before the first timer, asks for it once at most;
+        // a refresh round, counted as the next timer comes, reads it anew for all its rows.
         listsTwice += m_listsRead > 1;
-        listsShared += m_listsRead == 1 && m_processesOpened > 1;
+        roundsShared += m_refreshing && m_listsRead == 1 && m_processesOpened > 1;
+        m_refreshing = id == 2 && m_rowRefreshes > 0;
         m_listsRead = m_processesOpened = 0;
         CMonitorWnd::OnTimer(id);
     }
@@ -105,7 +107,7 @@ private:
     std::bernoulli_distribution m_fails{0.15};
     CMonitoredService *m_picked = nullptr;
     ULONGLONG m_pickedSample = 0;
-    bool m_unasked = false;
+    bool m_unasked = false, m_refreshing = false;
     size_t m_queries = 0, m_rowRefreshes = 0;
     int m_listsRead = 0, m_processesOpened = 0;
 };
@@ -151,6 +153,7 @@ TEST(MonitorWndFault, FailingCallsAndFlappingServicesNeitherHangNorLeakNorGarble
     const DWORD created = GetTickCount();
     EXPECT_TRUE(window.Create(WS_EX_TOPMOST, WS_POPUP | WS_VISIBLE,
                               {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}, nullptr, 0));
+    const DWORD shown = GetTickCount();
     // QSS_FAULT_SECONDS lengthens the run on demand.
     const char *seconds = std::getenv("QSS_FAULT_SECONDS");
     const DWORD runMs = (seconds != nullptr && std::atoi(seconds) > 0 ? std::atoi(seconds) : 40) * 1000;
@@ -174,28 +177,22 @@ TEST(MonitorWndFault, FailingCallsAndFlappingServicesNeitherHangNorLeakNorGarble
     window.DestroyWindow();
     TestRegistry::DeleteSettings();
     ASSERT_FALSE(window.frames.empty()) << "the window never drew";
-    // The longest time between two frames, and the most frames any one second held.
     DWORD longestGap = 0;
-    size_t busiestSecond = 1;
-    for (size_t i = 1, first = 0; i < window.frames.size(); ++i) {
+    for (size_t i = 1; i < window.frames.size(); ++i)
         longestGap = std::max(longestGap, window.frames[i] - window.frames[i - 1]);
-        while (window.frames[i] - window.frames[first] >= 1000)
-            ++first;
-        busiestSecond = std::max(busiestSecond, i - first + 1);
-    }
 
-    // The intro's 3173 ms, then a frame every 10 ms. Timers are never early (and the tick count moves by the
-    // millisecond under Wine), and a 10 ms one fires about 100 times a second, which a 20 ms one never comes near:
-    // the busiest second held 93 here beside the emulated 32-bit stage.
+    // The intro's 3173 ms, counted from the creation that set its timer: timers are never early (and the tick count
+    // moves by the millisecond under Wine), and seconds late only on a stalled machine. The frame rate is the
+    // animation benchmark's to measure.
     EXPECT_GE(window.frames.front() - created, 3173u) << "the intro ended early";
-    EXPECT_GE(busiestSecond, 70u) << "frames in the busiest second";
+    EXPECT_LT(window.frames.front() - shown, 6000u) << "the intro went on";
     // A frame asks every row's service and process, and the manager may hold a query while it starts a flapping
     // probe's process, a Wine start of 2 to 3 s at worst (84 ms was the longest gap measured, beside the emulated
     // 32-bit stage): a window that draws nothing for 10 s has hung.
     EXPECT_LT(longestGap, 10000u) << "the window stopped drawing";
     EXPECT_GT(window.picksSampled, 0) << "no line was given a row with its process measured";
     EXPECT_EQ(window.listsTwice, 0) << "frames that asked for the process list more than once";
-    EXPECT_GT(window.listsShared, 0) << "no frame measured several processes through one process list";
+    EXPECT_GE(window.roundsShared, 2) << "refresh rounds that measured several processes through one process list";
     EXPECT_TRUE(removed) << "no service was removed while shown";
     // Between the early and the late sample no GDI object should stay: every service keeps its memory DC and every
     // row one font and one bitmap, so the count holds while the rows stay filled; 4 leaves room for what Wine caches

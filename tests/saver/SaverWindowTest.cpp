@@ -88,10 +88,10 @@ protected:
     }
 
     // Waits until the intro has shown and gone; a loaded machine fires its timer late.
-    bool WaitForIntroEnd()
+    bool WaitForIntroEnd(POINT at = UiDriver::IntroAt())
     {
-        return WaitPumping([] { return UiDriver::IntroDifference() == 0; }, 15000) &&
-               WaitPumping([] { return UiDriver::IntroDifference() != 0; }, 15000);
+        return WaitPumping([at] { return UiDriver::IntroDifference(at) == 0; }, 15000) &&
+               WaitPumping([at] { return UiDriver::IntroDifference(at) != 0; }, 15000);
     }
 
     // Installs a probe (removed with the fixture) and saves it as a pair of this computer.
@@ -145,7 +145,7 @@ TEST_F(SaverWindow, TheIntroGivesWayToAsManyRowsAsThereAreServicesWhateverTheSet
     // Each row crosses the sides of the intro's place, which any repaint draws again, as it should.
     const POINT intro = UiDriver::IntroAt();
     const RECT sides[] = {{0, 0, intro.x, Screen().bottom},
-                          {intro.x + UiDriver::kIntroWidth, 0, Screen().right, Screen().bottom}};
+                          {intro.x + UiDriver::Intro().size.cx, 0, Screen().right, Screen().bottom}};
     auto mark = [&] {
         for (const RECT& side : sides) {
             const std::vector<COLORREF> pixels = UiDriver::CaptureScreen(side);
@@ -222,7 +222,7 @@ TEST_F(SaverWindow, EachStateShowsInItsOwnColourAndLinesLeaveNothingBehind)
         << "stopped " << widest[0] << ", running " << widest[1] << ", paused " << widest[2] << ", other " << widest[3];
 
     // A repaint during the animation draws the intro again (most of the picture is black: count the rest).
-    const auto& picture = UiDriver::Intro();
+    const auto& picture = UiDriver::Intro().pixels;
     const auto introLit = std::count_if(picture.begin(), picture.end(), [](COLORREF c) { return c != kBlack; });
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
     // The repaint of another process's window may land after RedrawWindow returns.
@@ -265,6 +265,10 @@ TEST_F(SaverWindow,
     HDC screen = GetDC(nullptr);
     const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
     ReleaseDC(nullptr, screen);
+    // The system's own monitor list on the suite's one-monitor screens: the primary, and nothing to cover.
+    const MonitorLayout monitors = SystemMonitorLayout();
+    const RECT whole = Screen();
+    EXPECT_TRUE(EqualRect(&monitors.primary, &whole) && monitors.others.empty()) << monitors.others.size();
     POINT still;
     GetCursorPos(&still);
     auto* frame = new InspectedFrame();
@@ -281,6 +285,8 @@ TEST_F(SaverWindow,
         [&] { return (intro = Bounds(UiDriver::CaptureScreen(Screen()), kBlack, true)).right >= 0; }, 5000));
     EXPECT_NEAR(intro.right - intro.left, MulDiv(194, dpi, 96), 2);
     EXPECT_NEAR(intro.bottom - intro.top, MulDiv(321, dpi, 96), 2);
+    // Each picture holds at most 256 colours; only one scaled by averaging its pixels, not dropping some, shows more.
+    EXPECT_EQ(Colours(intro).size() > 256, dpi % 96 != 0) << Colours(intro).size() << " colours at " << dpi << " DPI";
     const HWND window = frame->GetSafeHwnd();
     // The input and how far from where the pointer stands; a move of one pixel (which SendInput rounds away under
     // Wine) is a move.
@@ -343,7 +349,8 @@ TEST_F(SaverWindow, ASecondMonitorIsCoveredInBlackAndItsInputEndsTheSaver)
     EXPECT_TRUE(EqualRect(&rect, &primary));
     GetWindowRect(WindowFromPoint({1400, 300}), &rect);
     EXPECT_TRUE(EqualRect(&rect, &second));
-    EXPECT_TRUE(WaitPumping([&] { return UiDriver::IntroDifference() == 0; }, 3000)) << "no intro";
+    const POINT intro = UiDriver::IntroAt(1024, 768);
+    EXPECT_TRUE(WaitPumping([&] { return UiDriver::IntroDifference(intro) == 0; }, 3000)) << "no intro";
     EXPECT_TRUE(secondBlack());
     EXPECT_EQ(GetForegroundWindow(), frame->GetSafeHwnd()) << "the cover took the activation";
     // Each window hides the pointer when the system asks it for one, as it does at every move over it.
@@ -353,7 +360,7 @@ TEST_F(SaverWindow, ASecondMonitorIsCoveredInBlackAndItsInputEndsTheSaver)
         SendMessageW(window, WM_SETCURSOR, WPARAM(window), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
         EXPECT_EQ(GetCursor(), nullptr) << "the pointer shows at " << at.x << ", " << at.y;
     }
-    EXPECT_TRUE(WaitForIntroEnd());
+    EXPECT_TRUE(WaitForIntroEnd(intro));
     EXPECT_TRUE(WaitPumping([&] { return Colours(primary).count(kDefaultRunning); }, 20000))
         << "no line on the primary monitor";
     EXPECT_TRUE(secondBlack());

@@ -1,4 +1,5 @@
 #include "LocalMachine.h"
+#include "framework/DpiScale.h"
 #include "settings/CSaverSettings.h"
 #include "settings/RegistryFormat.h"
 #include "tests/driver/TestRegistry.h"
@@ -114,14 +115,17 @@ std::vector<std::pair<std::vector<Stored>, std::function<void(CSaverSettings &)>
                           Units(std::wstring(L"Spooler\0Eventlog\0", 17), 1)}},
                         [](CSaverSettings &s) { s.SavedServers.Add(L"SRV1"); s.SavedServers.Add(L"SRV2");
                                                 s.SavedServices.Add(L"Spooler"); s.SavedServices.Add(L"Eventlog"); }});
-    // A font taller or wider than 4096 pixels fits no screen and counts as missing.
-    const struct { LONG height, width; bool kept; } fonts[] = {
-        {-4096, 0, true}, {4096, 4096, true}, {-4097, 0, false}, {65279, 0, false}, {-40, 5000, false},
-        {LONG_MIN, 0, false}};
+    // A font drawn taller or wider than 4096 pixels fits no screen and counts as missing: kept at 100 %, and at 200 %
+    // (the screen-size run), where a stored pixel is drawn as two.
+    const struct { LONG height, width; bool kept[2]; } fonts[] = {
+        {-2048, 0, {true, true}}, {2048, -2048, {true, true}}, {-2049, 0, {true, false}}, {-40, 2049, {true, false}},
+        {-4096, 0, {true, false}}, {4096, 4096, {true, false}}, {-4097, 0, {false, false}}, {65279, 0, {false, false}},
+        {-40, 5000, {false, false}}, {LONG_MIN, 0, {false, false}}};
+    const bool scaled = DpiScale::Dpi() > DpiScale::kBaseDpi;
     for (const auto &font : fonts) {
         const LOGFONTW stored = Courier(font.height, font.width);
         rows.push_back({{{L"LogFont", REG_BINARY, Of(&stored, 92)}},
-                        [stored, font](CSaverSettings &s) { s.LogFont = font.kept ? stored : s.LogFont; }});
+                        [stored, kept = font.kept[scaled]](CSaverSettings &s) { s.LogFont = kept ? stored : s.LogFont; }});
     }
     return rows;
 }

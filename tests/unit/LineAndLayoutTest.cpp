@@ -74,6 +74,13 @@ TEST(Intro, PictureIsCentredAndMayOverhangASmallWindow)
     EXPECT_TRUE(AnimationLayout::ShowsIntro(401, 96));
     EXPECT_FALSE(AnimationLayout::ShowsIntro(400, 96));
     EXPECT_FALSE(AnimationLayout::ShowsIntro(800, 192));
+    // The picture drawn for a screen's DPI: the 96-DPI one at 96, the one for twice that above.
+    for (const auto &[dpi, picture] : {std::pair{96, 96}, {120, 192}, {144, 192}, {192, 192}, {288, 192}})
+        EXPECT_EQ(AnimationLayout::IntroPictureDpi(dpi), picture) << dpi;
+    // The intro's length in milliseconds: a full screen's, then a preview's.
+    const int intervals[][3] = {{1024, 96, 3173}, {2048, 192, 3173}, {152, 96, 50}, {800, 192, 50}};
+    for (const auto &[width, dpi, interval] : intervals)
+        EXPECT_EQ(AnimationLayout::IntroInterval(width, dpi), static_cast<UINT>(interval)) << width << " at " << dpi;
 }
 
 TEST(RowChoices, CapacityLeavesTwentyPixelsRoundEveryLineAndTheListEndsAtThePairsOrIt)
@@ -90,6 +97,12 @@ TEST(RowChoices, CapacityLeavesTwentyPixelsRoundEveryLineAndTheListEndsAtThePair
                             {-22, 170, 96, -22},  {-42, 0, 192, -21},    {44, 160, 192, 22}};
     for (const auto &row : fonts)
         EXPECT_EQ(CDisplayPage::StoredFontHeight(row[0], row[1], row[2]), row[3]) << row[0] << " at " << row[2];
+    // The height stored for 8, 11, 14 and 10 points, dpi, the dialog's: the same whole points at every scale.
+    const int opened[][3] = {{-11, 96, -11},  {-11, 120, -13}, {-11, 144, -16}, {-11, 192, -21}, {-15, 96, -15},
+                             {-15, 120, -18}, {-15, 144, -22}, {-15, 192, -29}, {-19, 96, -19},  {-19, 120, -23},
+                             {-19, 144, -28}, {-19, 192, -37}, {-13, 120, -17}, {21, 144, 32}};
+    for (const auto &row : opened)
+        EXPECT_EQ(CDisplayPage::DialogFontHeight(row[0], row[1]), row[2]) << row[0] << " at " << row[1];
     const int choices[][3] = {{0, 12, 12}, {3, 12, 3}, {20, 12, 12}, {3, 0, 0}, {0, -1, 0}};
     for (const auto &row : choices)
         EXPECT_EQ(CDisplayPage::CountChoices(row[0], row[1]), row[2]) << row[0] << " " << row[1];

@@ -7,12 +7,11 @@
 source "$(dirname "$0")/../../scripts/lib.sh"
 
 TESTS=$1
-RUN_DIR="$(dirname "$TESTS")/test-run"
 trap stop_wine EXIT
 start=$SECONDS
 start_xvfb
 # The template was booted with the emulator where one is needed: its 32-bit half is ready.
-copy_prefix "$RUN_DIR/template" "$RUN_DIR/x86"
+copy_prefix "$TEST_RUN/template" "$TEST_RUN/x86"
 keep_prefix_up "$TESTS"
 
 cases=$QSS_X86_CASES

@@ -16,13 +16,18 @@ std::wstring ProbePath()
 
 } // namespace
 
-ProbeService::ProbeService(const std::wstring &name, const std::wstring &displayName) : m_name(name)
+ProbeService::ProbeService(const std::wstring &name, const std::wstring &displayName,
+                           const std::vector<std::wstring> &host)
+    : m_name(name)
 {
     const SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
-    const std::wstring command = L"\"" + ProbePath() + L"\" " + name;
-    m_service = CreateServiceW(manager, name.c_str(), displayName.c_str(), SERVICE_ALL_ACCESS,
-                               SERVICE_WIN32_OWN_PROCESS, SERVICE_DEMAND_START, SERVICE_ERROR_IGNORE, command.c_str(),
-                               nullptr, nullptr, nullptr, nullptr, nullptr);
+    std::wstring command = L"\"" + ProbePath() + L"\"";
+    for (const std::wstring &hosted : host.empty() ? std::vector<std::wstring>{name} : host)
+        command += L" " + hosted;
+    const DWORD type = host.empty() ? SERVICE_WIN32_OWN_PROCESS : SERVICE_WIN32_SHARE_PROCESS;
+    m_service = CreateServiceW(manager, name.c_str(), displayName.c_str(), SERVICE_ALL_ACCESS, type,
+                               SERVICE_DEMAND_START, SERVICE_ERROR_IGNORE, command.c_str(), nullptr, nullptr, nullptr,
+                               nullptr, nullptr);
     if (m_service == nullptr && GetLastError() == ERROR_SERVICE_EXISTS)
         m_service = OpenServiceW(manager, name.c_str(), SERVICE_ALL_ACCESS);
     // The service handle outlives the manager it came from.

@@ -5,10 +5,11 @@
 #include <string>
 #include <vector>
 
-// One own-process service installed from the probe program for a test, stopped and removed when destroyed.
+// One service installed from the probe program for a test or a benchmark, stopped and removed when destroyed: in a
+// process of its own, or with host, in one shared process that runs every service host names.
 class ProbeService {
 public:
-    ProbeService(const std::wstring &name, const std::wstring &displayName);
+    ProbeService(const std::wstring &name, const std::wstring &displayName, const std::vector<std::wstring> &host = {});
     ~ProbeService() { Remove(); }
     ProbeService(const ProbeService &) = delete;
     ProbeService &operator=(const ProbeService &) = delete;
