@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Soak of the full-screen saver on a private prefix and 1024x768 display: SOAK_MINUTES (30) minutes with 20
 # rows whose lines are often replaced and re-rendered, sampled each minute into soak.csv, drawn into soak.png
-# (gnuplot) and summed up. A complete run of 30 minutes or more also replaces docs/soak.png.
+# (gnuplot) and summed up. A complete run of 30 minutes or more also replaces docs/images/soak.png.
 # Argument: the build folder (default: the project's).
 source "$(dirname "$0")/../../scripts/lib.sh"
 source "$(dirname "$0")/../proc.sh"
@@ -148,8 +148,8 @@ unset multiplot
 EOF
 echo "  plot: $PNG"
 if [ "$completed" = "$MINUTES" ] && [ "$MINUTES" -ge 30 ]; then
-  mkdir -p "$ROOT/docs"
-  cp "$PNG" "$ROOT/docs/soak.png"
-  echo "  copied to docs/soak.png"
+  mkdir -p "$ROOT/docs/images"
+  cp "$PNG" "$ROOT/docs/images/soak.png"
+  echo "  copied to docs/images/soak.png"
 fi
 exit "$status"
