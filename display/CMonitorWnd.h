@@ -40,7 +40,7 @@ protected:
     int m_rowCount;
     int m_lineHeight = 0;
     BOOL m_autoDelete;
-    // The LOGPIXELSY of the window once it exists: what the design gives in pixels is for 96. Rows, intro and line
+    // The LOGPIXELSY of the window once it exists: every size given in pixels here is for 96. Rows, intro and line
     // font all follow this one value.
     int m_dpi = DpiScale::kBaseDpi;
 };
