@@ -97,19 +97,20 @@ bool WaitPumping(const std::function<bool()>& done, DWORD timeoutMs, UINT held, 
 {
     bool came = false;
     bool& seen = heldCame != nullptr ? *heldCame : came;
-    for (const DWORD start = GetTickCount();;) {
-        seen |= PumpMessages(held);
-        if (done())
-            return true;
-        if (GetTickCount() - start >= timeoutMs)
-            return false;
-        // done() may read the screen, which takes time: asked every 50 ms, while each message in between is handed
-        // over as it comes, a timer's too, so that a window here keeps its own pace.
-        for (DWORD pause = GetTickCount(), spent = 0; spent < 50; spent = GetTickCount() - pause) {
-            MsgWaitForMultipleObjectsEx(0, nullptr, 50 - spent, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    // done() may read the screen, which takes time: asked every 50 ms, while each message in between is handed over
+    // as it comes, a timer's too, so that a window here keeps its own pace.
+    return WaitFor(
+        [&] {
             seen |= PumpMessages(held);
-        }
-    }
+            if (done())
+                return true;
+            for (DWORD pause = GetTickCount(), spent = 0; spent < 50; spent = GetTickCount() - pause) {
+                MsgWaitForMultipleObjectsEx(0, nullptr, 50 - spent, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+                seen |= PumpMessages(held);
+            }
+            return false;
+        },
+        timeoutMs, 0);
 }
 
 std::vector<COLORREF> CaptureScreen(const RECT& area)
